@@ -1,0 +1,165 @@
+#pragma once
+// The only window: owner of the form, the serial port, the protocol worker,
+// the log file and the operator flags. Its methods are defined across the
+// folders by concern: app/ (construction, serial link), reactions/,
+// controls/, params/, scope/ and ui/ (language, log).
+
+#include <QFile>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+#include <functional>
+
+#include "protocol/otathread.h"
+
+class QCPGraphData;
+class QSerialPort;
+
+namespace Ui {
+class MainWindow;
+}
+
+// Serial rates: entry 0 is the working rate, 1..11 the adapter rate scan.
+extern const int serialRateTable[12];
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    otaThread worker;  // first data member: constructed before everything else
+    QSerialPort* serialPort = nullptr;
+    QString firmwarePath;
+    bool languageEnglish = false;
+    Ui::MainWindow* ui = nullptr;
+    bool otaIdle = true;
+    bool reportIdle = true;
+    bool multiDeviceOff = true;
+    bool portOpen = false;
+    QFile logFile;
+    QString logFileName;
+    bool logActive = false;
+    bool readAllActive = false;
+    bool writeAllActive = false;
+    uint8_t baudProbeIndex = 1;
+    QStringList channelNames;
+
+    // The English or the Chinese literal, by the language of this moment.
+    QString tr2(const char* english, const char* chinese) const;
+
+    // Pacing sleeps of the GUI thread (sine test, Apply); tests may replace it.
+    std::function<void(unsigned ms)> guiSleep;
+
+    // ---- app/: serial link and shared routines ---------------------------
+    void fillPortList();
+    void resetDeviceListAndLog();
+    void setSerialRate(int rate);
+    void onSerialError(int error);
+
+    // ---- reactions/ --------------------------------------------------------
+    void reactAdapter(int code);      // codes 0..6, 58..62
+    void reactMotor(int code);        // codes 28..32, 36, 57
+    void reactDevice(int code);       // codes 16..27, 55, 56
+    void reactUpgrade(int code);      // codes 7..15, 53, 54
+    void reactParams(int code);       // codes 37..46
+    void reactScope(int code);        // codes 47..52
+    void logLine(const QString& text);
+
+    // ---- controls/ ---------------------------------------------------------
+    void setDeviceControlsEnabled(bool enabled);
+    void runDeviceCommand(unsigned code, const char* english, const char* chinese);
+    void sendParamWrite(uint8_t target, uint16_t index, const uint8_t value[4]);
+    void sendParamWriteFloat(uint16_t index, float value);
+    void clampMotionField(class QLineEdit* field, float low, float high);
+    void finishMotionField(class QLineEdit* field, Relaxed<float>& member);
+
+    // ---- params/ -----------------------------------------------------------
+    void resetParameterTable();
+    void buildParameterRows();
+    void markModified(int row, bool modified);
+    void refreshValueCell(int kind, int index);
+    void commitValueCell(int kind, int index);
+
+    // ---- ui/: language table and log -------------------------------------
+    void applyLanguageTable();
+
+signals:
+    void sendRecvData(QByteArray data);
+
+public slots:
+    void StateUpdate();
+    void readFromCom();
+    void writeToCom(QByteArray data, qint16 length);
+    void waveFreShow(QVector<QCPGraphData>* samples);
+
+    void on_pushButtonOpenCom_clicked();
+    void on_pushButtonOpenFile_clicked();
+    void on_pushButtonInOtaMode_clicked();
+    void on_pushButtonStartOta_clicked();
+    void on_pushButtonGetDevInfo_clicked();
+    void on_lineEditSetCanId_textChanged(QString arg1);
+    void on_pushButtonSetCanId_clicked();
+    void on_pushButtonCfgReset_clicked();
+    void on_pushButtonCaliEncoder_clicked();
+    void on_pushButtonZeroMech_clicked();
+    void on_lineEditSetPos_textChanged(QString arg1);
+    void on_lineEditSetPos_editingFinished();
+    void on_lineEditSetKp_textChanged(QString arg1);
+    void on_lineEditSetKp_editingFinished();
+    void on_lineEditSetVel_textChanged(QString arg1);
+    void on_lineEditSetVel_editingFinished();
+    void on_lineEditSetKd_textChanged(QString arg1);
+    void on_lineEditSetKd_editingFinished();
+    void on_lineEditSetTorque_textChanged(QString arg1);
+    void on_lineEditSetTorque_editingFinished();
+    void on_pushButtonCfgSingle_clicked();
+    void on_pushButtonCfgContinous_clicked();
+    void on_pushButtonCfgMotor_clicked();
+    void on_pushButtonCfgBrake_clicked();
+    void on_pushButtonRefreshCom_clicked();
+    void on_pushButtonSaveLog_clicked();
+    void on_comboBoxDev_currentIndexChanged(int index);
+    void on_pushButtonRefreshTable_clicked();
+    void on_tableWidgetPara_cellChanged(int row, int column);
+    void on_pushButtonReadPara_clicked();
+    void on_pushButtonWritePara_clicked();
+    void on_pushButtonRecoverFac_clicked();
+    void on_pushButtonExportExcel_clicked();
+    void on_pushButtonEchoSet_clicked();
+    void on_pushButtonEchoStart_clicked();
+    void on_lineEditSetEchoFre_textChanged(QString arg1);
+    void on_pushButtonSaveWave_clicked();
+    void on_comboBoxRunMode_currentIndexChanged(QString arg1);
+    void on_pushButtonSineEn_clicked();
+    void on_pushButton_clicked();
+    void on_pushButton_6_pressed();
+    void on_pushButton_6_released();
+    void on_pushButton_4_pressed();
+    void on_pushButton_4_released();
+    void on_pushButton_2_clicked();
+    void on_pushButton_3_clicked();
+    void on_pushButton_7_clicked();
+    void on_pushButton_8_clicked();
+    void on_pushButton_9_clicked();
+    void on_pushButton_10_clicked();
+    void on_pushButton_5_clicked();
+    void on_pushButton_11_clicked();
+    void on_pushButton_12_clicked();
+    void on_pushButton_13_clicked();
+    void on_pushButton_14_clicked();
+    void on_pushButtonErrorClear_clicked();
+    void on_pushButtonclear_clicked();
+    void on_pushButton_15_clicked();
+    void on_pushButton_16_clicked();
+    void on_pushButton_18_clicked();
+    void on_pushButton_20_clicked();
+    void on_pushButton_17_clicked();
+    void on_pushButton_time_clicked();
+    void on_pushButton_more_clicked();
+    void on_pushButtonlanguage_clicked();
+};
