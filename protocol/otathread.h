@@ -196,6 +196,7 @@ public:
 
     // ---- receive side ----------------------------------------------------
     QByteArray rxBuffer;
+    quint64 rxClearCount = 0;  // GUI thread only: tells the receive path a command dropped the buffer
     CanFrame rxFrame;
     uint8_t sourceId = 0;
     bool fbFaultFlags[6] = {};
