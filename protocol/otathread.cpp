@@ -37,13 +37,33 @@ void otaThread::raiseState(int code)
         return;
     }
     // From the run loop: each notification travels with its own code, in order.
-    QMetaObject::invokeMethod(
-        this,
-        [this, code] {
-            stateCode = code;
-            emit sendState();
-        },
-        Qt::QueuedConnection);
+    post([this, code] {
+        stateCode = code;
+        emit sendState();
+    });
+}
+
+void otaThread::post(std::function<void()> job)
+{
+    bool first;
+    {
+        std::lock_guard<std::mutex> lock(outboxMutex);
+        first = outbox.isEmpty();
+        outbox.append(std::move(job));
+    }
+    if (first)
+        QMetaObject::invokeMethod(this, [this] { drainOutbox(); }, Qt::QueuedConnection);
+}
+
+void otaThread::drainOutbox()
+{
+    QVector<std::function<void()>> jobs;
+    {
+        std::lock_guard<std::mutex> lock(outboxMutex);
+        jobs.swap(outbox);
+    }
+    for (const auto& job : jobs)
+        job();
 }
 
 void otaThread::setPending(int op)
@@ -98,13 +118,10 @@ void otaThread::clearReceiveBuffer()
     }
     // The receive path owns the buffer: the clearing is queued ahead of the line
     // that this command writes, so it happens before any answer to it arrives.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            rxBuffer.clear();
-            ++rxClearCount;
-        },
-        Qt::QueuedConnection);
+    post([this] {
+        rxBuffer.clear();
+        ++rxClearCount;
+    });
 }
 
 CanFrame otaThread::requestFrame(uint8_t type) const
@@ -115,23 +132,31 @@ CanFrame otaThread::requestFrame(uint8_t type) const
     return frame;
 }
 
+void otaThread::emitLine(const QByteArray& line)
+{
+    if (onOwnerThread()) {
+        emit WriteToSerial(line, qint16(line.size()));
+        return;
+    }
+    // The port belongs to the GUI thread: the run loop's lines are queued to it.
+    post([this, line] { emit WriteToSerial(line, qint16(line.size())); });
+}
+
 void otaThread::sendCanFrame(CanFrame& frame)
 {
     const QByteArray line = adapterline::encodeDataLine(frame);
     qCDebug(lcWire) << "CAN id:" << frame.id;
-    emit WriteToSerial(line, qint16(line.size()));
+    emitLine(line);
 }
 
 void otaThread::sendRawLine(const CanFrame& frame)
 {
-    const QByteArray line = adapterline::encodeModuleLine(frame);
-    emit WriteToSerial(line, qint16(line.size()));
+    emitLine(adapterline::encodeModuleLine(frame));
 }
 
 void otaThread::sendAdapterCommand(int index)
 {
-    const QByteArray text = adapterline::adapterCommandText(index);
-    emit WriteToSerial(text, qint16(text.size()));
+    emitLine(adapterline::adapterCommandText(index));
 }
 
 void otaThread::getSerialData(QByteArray bytes)

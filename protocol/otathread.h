@@ -5,6 +5,7 @@
 // GUI thread (the object is never moved).
 
 #include <QByteArray>
+#include <QMetaObject>
 #include <QThread>
 #include <QVector>
 
@@ -242,6 +243,7 @@ public:
     void sendCanFrame(CanFrame& frame);
     void sendRawLine(const CanFrame& frame);
     void sendAdapterCommand(int index);
+    void emitLine(const QByteArray& line);  // WriteToSerial, queued to the GUI thread from the loop
     void decodeLine(const QByteArray& line);
     void pollOnce();  // one pass of the run loop
     void raiseState(int code);  // store the code and notify the window, on either thread
@@ -289,7 +291,14 @@ public:
     void executeScope(unsigned code, CanFrame& frame);     // scopestream.cpp, codes 24..27
     void handleScopeFrame();                              // scopestream.cpp, type 10
 
+    // Hands work from the run loop to the GUI thread, in order; the queue's own
+    // lock makes each handover visible to the other thread.
+    void post(std::function<void()> job);
+
 private:
+    void drainOutbox();
+    std::mutex outboxMutex;
+    QVector<std::function<void()>> outbox;
     std::mutex wakeMutex;  // guards only the loop's sleeping, no data
     std::condition_variable wake;
     std::atomic<bool> stopRequested{false};
