@@ -72,6 +72,8 @@ CanFrame reportPeriodFrame(uint8_t target, uint8_t modelCode, uint16_t code)
 
 uint16_t jogSpeedWord(float speed, float velMin, float velMax)
 {
+    if (!(velMax > velMin))
+        return 0;  // no usable range reported: never a full-speed word
     const uint32_t word = codec::floatToUint(speed, velMin, velMax, 16);
     return word > 0xFFFFu ? uint16_t(0xFFFF) : uint16_t(word);
 }
