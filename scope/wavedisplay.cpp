@@ -1,0 +1,43 @@
+#include "scope/wavedisplay.h"
+
+const QColor waveDisplay::channelColors[8] = {
+    QColor(255, 0, 0), QColor(0, 255, 0),   QColor(0, 0, 255),   QColor(255, 215, 0),
+    QColor(255, 0, 255), QColor(0, 255, 255), QColor(255, 140, 0), QColor(128, 0, 128),
+};
+
+namespace {
+
+void styleAxis(QCPAxis* axis)
+{
+    const QPen black(Qt::black);
+    axis->setBasePen(black);
+    axis->setTickPen(black);
+    axis->setSubTickPen(black);
+    axis->setTickLabelColor(Qt::black);
+    axis->setLabelColor(Qt::black);
+    QFont labelFont = axis->labelFont();
+    labelFont.setPixelSize(20);
+    axis->setLabelFont(labelFont);
+    axis->setLabel(QString());
+}
+
+}  // namespace
+
+waveDisplay::waveDisplay(QWidget* parent) : QCustomPlot(parent)
+{
+    for (int k = 0; k < 8; ++k) {
+        QCPGraph* graph = addGraph();
+        graph->setPen(QPen(channelColors[k], 1));
+        graph->setVisible(false);
+    }
+    setBackground(QBrush(QColor(250, 250, 250)));
+    setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    setSelectionRectMode(QCP::srmZoom);
+    QPen rectPen(Qt::black, 1.0, Qt::DashLine, Qt::SquareCap);
+    selectionRect()->setPen(rectPen);
+    selectionRect()->setBrush(QBrush(QColor(0, 0, 100, 50)));
+    styleAxis(xAxis);
+    styleAxis(yAxis);
+    xAxis->setRange(0, 10);
+    yAxis->setRange(0, 1);
+}
