@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "protocol/otathread.h"
+#include "ui/bilingual.h"
 
 class QCPGraphData;
 class QSerialPort;
@@ -58,6 +59,7 @@ public:
     // ---- app/: serial link and shared routines ---------------------------
     void fillPortList();
     void resetDeviceListAndLog();
+    void writeLogPiece();  // while log capture runs, the view's text goes to the log file
     void setSerialRate(int rate);
     void onSerialError(int error);
 
@@ -77,6 +79,13 @@ public:
     void sendParamWriteFloat(uint16_t index, float value);
     void clampMotionField(class QLineEdit* field, float low, float high);
     void finishMotionField(class QLineEdit* field, Relaxed<float>& member);
+
+    // ---- controls/ and reactions/: addressing the selected drive ----------
+    bool selectedDriveId(uint8_t& id) const;  // false while no drive is listed
+    void sendToSelectedDrive(const std::function<CanFrame(uint8_t target)>& build);
+    void sendSetPoint(const class QLineEdit* field, uint16_t index);
+    void sendJog(float speed, bool enable);
+    void pacingSleep(unsigned ms);
 
     // ---- params/ -----------------------------------------------------------
     void resetParameterTable();

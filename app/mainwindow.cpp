@@ -1,0 +1,105 @@
+// Construction, wiring and destruction of the window.
+
+#include "app/mainwindow.h"
+
+#include <QIcon>
+#include <QSerialPort>
+#include <QThread>
+
+#include "ui_mainwindow.h"
+
+const int serialRateTable[12] = {921600, 9600, 115200, 1200, 2400, 4800, 19200, 38400, 57600, 230400, 460800, 1152000};
+
+namespace {
+const char* const defaultFirmwarePath = "/usr/local/share/torvane/firmware/pmsm_app.bin";
+}
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(false), ui(new Ui::MainWindow)
+{
+    guiSleep = [](unsigned ms) { QThread::msleep(ms); };
+
+    ui->setupUi(this);                                   // 2
+    setWindowIcon(QIcon(":/ico/resources/logo.ico"));    // 3
+    baudProbeIndex = 1;                                  // 4
+    setWindowTitle("Torvane 0.0.11");                    // 5
+    fillPortList();                                      // 6
+
+    ui->labelOtaInfo->setStyleSheet("color:black;");     // 7
+    ui->labelOtaInfo->clear();
+    ui->label_motortype->setStyleSheet("color:black;");
+    ui->label_motortype->clear();
+    ui->label_3->clear();
+    ui->label_4->clear();
+
+    ui->statusBar->showMessage(QString::fromUtf8("请选择串口并打开！"), 0);  // 8
+
+    ui->pushButtonInOtaMode->setText(QString::fromUtf8("启动升级"));  // 9
+    ui->pushButton_17->setText(QString::fromUtf8("开始上报"));
+
+    otaIdle = reportIdle = multiDeviceOff = true;  // 10
+
+    serialPort = new QSerialPort;  // 11
+    portOpen = false;
+    logActive = false;
+
+    firmwarePath = QString::fromUtf8(defaultFirmwarePath);  // 12
+    ui->lineEditSelFile->setText(firmwarePath);
+
+    ui->pushButtonGetDevInfo->setEnabled(false);  // 13
+    ui->progressBar->setValue(0);
+    ui->comboBoxDev->clear();
+
+    worker.targetId = 1;  // 14
+    ui->lineEditSetCanId->setText("1");
+    ui->lineEdit_timer->setText("10");
+    worker.newCanId = 1;
+
+    resetDeviceListAndLog();  // 15
+
+    // 16: every list begins with a blank item, which stays selected.
+    ui->comboBoxRunMode->addItem(" ");
+    for (const char* mode : {"运控模式", "位置模式", "速度模式", "电流模式", "插补位置模式"})
+        ui->comboBoxRunMode->addItem(QString::fromUtf8(mode));
+    for (const char* rate : {" ", "1Mbps", "500kbps", "250kbps", "125kbps"})
+        ui->comboBox_usb->addItem(QString::fromUtf8(rate));
+    for (const char* type : {" ", "标准帧", "扩展帧"})
+        ui->comboBox_cantype->addItem(QString::fromUtf8(type));
+
+    ui->lineEditSetEchoFre->setText("100");  // 17
+    worker.scopeFrequency = 100;
+    worker.scopeFrequencyMax = 2600;
+    worker.scopeFrequencyMin = 1;
+    worker.multiDeviceMode = false;
+
+    ui->labelParaInfo->clear();  // 18
+    resetParameterTable();
+
+    connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::readFromCom);  // 19
+    connect(&worker, &otaThread::sendState, this, &MainWindow::StateUpdate);
+    connect(this, &MainWindow::sendRecvData, &worker, &otaThread::getSerialData);
+    connect(&worker, &otaThread::WriteToSerial, this, &MainWindow::writeToCom);
+    connect(&worker, &otaThread::scopeToShow, this, &MainWindow::waveFreShow);
+    connect(serialPort, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) { onSerialError(int(error)); });
+
+    worker.start();  // 20
+}
+
+MainWindow::~MainWindow()
+{
+    // The loop ends on the interruption request; terminate stays the last resort.
+    worker.stop();
+    worker.quit();
+    if (!worker.wait(100))
+        worker.terminate();
+    writeLogPiece();
+    delete ui;
+    ui = nullptr;
+    if (logFile.isOpen())
+        logFile.close();
+    delete serialPort;
+}
+
+QString MainWindow::tr2(const char* english, const char* chinese) const
+{
+    return pickText(languageEnglish, english, chinese);
+}

@@ -1,0 +1,122 @@
+// The byte path between the serial port and the worker: the port list,
+// opening and closing, the receive pump and the writer.
+
+#include <QDebug>
+#include <QLoggingCategory>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+
+#include "app/mainwindow.h"
+#include "app/portfilter.h"
+#include "ui_mainwindow.h"
+
+Q_LOGGING_CATEGORY(lcSerial, "torvane.serial", QtInfoMsg)
+
+void MainWindow::fillPortList()
+{
+    ui->comboBoxCom->clear();
+    QList<QPair<QString, QString>> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        ports.append({info.portName(), info.description()});
+    ui->comboBoxCom->addItems(ch340PortNames(ports));
+}
+
+void MainWindow::on_pushButtonRefreshCom_clicked()
+{
+    fillPortList();
+}
+
+void MainWindow::writeLogPiece()
+{
+    if (!logActive || !logFile.isOpen() || !ui)
+        return;
+    logFile.write(ui->textEditCfgInfo->toPlainText().toUtf8());
+    logFile.flush();
+}
+
+void MainWindow::resetDeviceListAndLog()
+{
+    ui->comboBoxDev->clear();
+    writeLogPiece();
+    ui->textEditCfgInfo->clear();
+    readAllActive = false;
+    writeAllActive = false;
+}
+
+void MainWindow::setSerialRate(int rate)
+{
+    serialPort->setBaudRate(rate, QSerialPort::AllDirections);
+}
+
+void MainWindow::on_pushButtonOpenCom_clicked()
+{
+    serialPort->setPortName(ui->comboBoxCom->currentText());
+    resetDeviceListAndLog();
+    ui->comboBoxDev->clear();
+    worker.deviceCount = 0;
+    ui->progressBar->setValue(0);
+    ui->pushButtonlanguage->setEnabled(true);
+
+    if (portOpen) {
+        serialPort->close();
+        ui->pushButtonOpenCom->setText(tr2("Open Serial Port ", "打开串口"));
+        portOpen = false;
+        ui->pushButtonInOtaMode->setEnabled(false);
+        ui->pushButtonRefreshCom->setEnabled(true);
+        ui->comboBoxCom->setEnabled(true);
+        ui->statusBar->showMessage(tr2("Please select the serial port and open it！", "请选择串口并打开！"), 0);
+        worker.execute(cmdIdle);
+        return;
+    }
+
+    portOpen = serialPort->open(QIODevice::ReadWrite);
+    if (!portOpen) {
+        ui->statusBar->showMessage(
+            tr2("Failed to open the serial port or the serial port is occupied！", "无法打开串口或是串口被占用！"), 0);
+        return;
+    }
+    serialPort->setBaudRate(serialRateTable[0], QSerialPort::AllDirections);
+    serialPort->setDataBits(QSerialPort::Data8);
+    serialPort->setParity(QSerialPort::NoParity);
+    serialPort->setStopBits(QSerialPort::OneStop);
+    serialPort->setFlowControl(QSerialPort::NoFlowControl);
+    serialPort->setReadBufferSize(2048);
+    portOpen = true;
+    ui->statusBar->showMessage(tr2("Serial port open：", "成功打开串口：") + QString::number(serialRateTable[0]) + ",8,1,0", 0);
+    ui->pushButtonOpenCom->setText(tr2(" Close Serial Port", "关闭串口"));
+    ui->comboBoxCom->setEnabled(false);
+    ui->pushButtonRefreshCom->setEnabled(false);
+    ui->pushButtonlanguage->setEnabled(false);
+    baudProbeIndex = 1;
+    worker.execute(cmdProbeAdapter);
+}
+
+void MainWindow::onSerialError(int error)
+{
+    // The adapter was unplugged: close exactly as the Close click does, and say why.
+    if (error != QSerialPort::ResourceError || !portOpen)
+        return;
+    on_pushButtonOpenCom_clicked();
+    ui->statusBar->showMessage(tr2("Serial port disconnected!", "串口已断开！"), 0);
+}
+
+void MainWindow::readFromCom()
+{
+    for (;;) {
+        const QByteArray chunk = serialPort->readAll();
+        if (chunk.isNull() || chunk.isEmpty())
+            break;
+        emit sendRecvData(chunk);
+    }
+}
+
+void MainWindow::writeToCom(QByteArray data, qint16 length)
+{
+    serialPort->readAll();
+    const qint64 count = qBound<qint64>(0, length, data.size());
+    serialPort->write(data.constData(), count);
+    serialPort->flush();
+    const QByteArray hexText = data.toHex();
+    qCDebug(lcSerial) << "TxHex:" << hexText;
+    ui->lineEditTxData->setText(QString::fromLatin1(hexText));
+}
