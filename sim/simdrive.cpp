@@ -1,0 +1,221 @@
+#include "sim/simdrive.h"
+
+#include <cmath>
+
+#include "protocol/framecodec.h"
+
+using namespace codec;
+
+namespace {
+constexpr uint8_t host = 0xFD;
+}
+
+SimDrive::SimDrive(const SimDriveConfig& config, std::function<void(const CanFrame&)> bus, QObject* parent)
+    : QObject(parent), id(config.canId), uid(config.mcuId), toBus(std::move(bus))
+{
+    for (int i = 0; i < 3; ++i)
+        model[i] = config.modelBytes[i];
+    connect(&reportTimer, &QTimer::timeout, this, [this] { reportTick(); });
+    calibrationTimer.setInterval(5);
+    connect(&calibrationTimer, &QTimer::timeout, this, [this] { startCalibration(); });
+    installSimFeatures(*this);
+}
+
+SimDrive::~SimDrive() = default;
+
+void SimDrive::transmit(const CanFrame& frame)
+{
+    toBus(frame);
+}
+
+void SimDrive::answer(const CanFrame& frame)
+{
+    if (silent)
+        return;
+    if (dropNextAnswers > 0) {
+        --dropNextAnswers;
+        return;
+    }
+    transmit(frame);
+}
+
+void SimDrive::sendStatus(uint8_t type)
+{
+    // Feedback: position, velocity and torque codes over the drive's ranges.
+    const ModelReport report = decodeModelReport(model[0], model[1], model[2]);
+    const Ranges ranges = report.ranges ? *report.ranges : Ranges();
+    const uint16_t p = uint16_t(floatToUint(position, -12.57f, 12.57f, 16));
+    const uint16_t v = uint16_t(floatToUint(velocity, ranges.velMin, ranges.velMax, 16));
+    const uint16_t t = uint16_t(floatToUint(torque, ranges.torqueMin, ranges.torqueMax, 16));
+    const int16_t c = int16_t(std::lround(temperature * 10.0f));
+    CanFrame frame;
+    frame.id = makeId(type, host, uint16_t(id | ((feedbackFaultBits & 0x3F) << 8) | ((mode & 3) << 14)));
+    frame.length = 8;
+    const uint16_t words[4] = {p, v, t, uint16_t(c)};
+    for (int i = 0; i < 4; ++i) {
+        frame.data[2 * i] = uint8_t(words[i] >> 8);
+        frame.data[2 * i + 1] = uint8_t(words[i]);
+    }
+    answer(frame);
+}
+
+void SimDrive::sendModelReport()
+{
+    CanFrame frame;
+    frame.id = makeId(2, host, uint16_t(id | ((mode & 3) << 14)));
+    frame.length = 8;
+    frame.data[1] = 0xC4;
+    frame.data[3] = model[0];
+    frame.data[4] = model[1];
+    frame.data[5] = model[2];
+    answer(frame);
+}
+
+void SimDrive::sendFaultReport(uint32_t faultWord, uint32_t warningWord)
+{
+    CanFrame frame;
+    frame.id = makeId(21, host, id);
+    frame.length = 8;
+    writeLe32(frame.data, faultWord);
+    writeLe32(frame.data + 4, warningWord);
+    transmit(frame);
+}
+
+void SimDrive::sendHallCalibrationDone(const uint8_t sensorBytes[6], uint8_t faults, uint8_t warnings)
+{
+    CanFrame frame;
+    frame.id = makeId(5, host, uint16_t(id | (1 << 8)));
+    frame.length = 8;
+    for (int i = 0; i < 6; ++i)
+        frame.data[i] = sensorBytes[i];
+    frame.data[6] = faults;
+    frame.data[7] = warnings;
+    transmit(frame);
+}
+
+void SimDrive::startCalibration()
+{
+    // Progress samples, result entries, then the completion report.
+    ++calibrationStep;
+    CanFrame frame;
+    frame.length = 8;
+    if (calibrationStep <= 4) {
+        frame.id = makeId(15, host, uint16_t(1000 + calibrationStep * 100));
+        writeLeFloat(frame.data, float(calibrationStep) * 1.5f);
+        writeLeFloat(frame.data + 4, float(calibrationStep) * 1.25f);
+        transmit(frame);
+    } else if (calibrationStep <= 7) {
+        frame.id = makeId(16, host, id);
+        writeLe16(frame.data, uint16_t(calibrationStep - 4));
+        writeLe16(frame.data + 2, uint16_t(calibrationStep));
+        writeLe32(frame.data + 4, uint32_t(int32_t(-3 * calibrationStep)));
+        transmit(frame);
+    } else {
+        calibrationTimer.stop();
+        frame.id = makeId(5, host, id);
+        writeLeFloat(frame.data, 2.356194f);
+        transmit(frame);
+        if (hallCalibrationOnEncoderCal) {
+            const uint8_t sensors[6] = {0x10, 0x00, 0x02, 0x00, 0x00, 0x40};
+            sendHallCalibrationDone(sensors, 0x01, 0x03);
+        }
+        mode = 0;
+    }
+}
+
+void SimDrive::reportTick()
+{
+    // Position moves toward its set-point; velocity and torque follow theirs.
+    const float dt = float(reportPeriodMs) / 1000.0f;
+    const float step = (targetPosition - position) * std::min(1.0f, dt * 5.0f);
+    position += step;
+    velocity = mode == 2 ? (std::fabs(targetVelocity) > 0 ? targetVelocity : step / dt) : 0.0f;
+    torque = mode == 2 ? targetTorque + 0.01f * step : 0.0f;
+    temperature = 31.2f + (mode == 2 ? 0.5f : 0.0f);
+    sendStatus(24);
+}
+
+void SimDrive::receive(const CanFrame& frame)
+{
+    for (const auto& f : features)
+        if (f->handleFrame(frame))
+            return;
+
+    const uint8_t type = commType(frame.id);
+    switch (type) {
+    case 0: {  // probe
+        CanFrame reply;
+        reply.id = makeId(0, host, id);
+        reply.length = 8;
+        writeLe64(reply.data, uid);
+        answer(reply);
+        break;
+    }
+    case 1: {  // motion control: decode the set-points and answer with feedback
+        const ModelReport report = decodeModelReport(model[0], model[1], model[2]);
+        const Ranges r = report.ranges ? *report.ranges : Ranges();
+        targetPosition = uintToFloat(readBe16(frame.data), -12.57f, 12.57f, 16);
+        targetVelocity = uintToFloat(readBe16(frame.data + 2), r.velMin, r.velMax, 16);
+        targetTorque = uintToFloat(field(frame.id), r.torqueMin, r.torqueMax, 16);
+        position += (targetPosition - position) * 0.5f;
+        sendStatus(2);
+        break;
+    }
+    case 3: mode = 2; sendStatus(2); break;
+    case 4:
+        if (frame.data[1] == 0xC4) {
+            sendModelReport();
+        } else if (frame.data[0] == 1) {
+            ++faultClears;
+            feedbackFaultBits = 0;
+        } else {
+            mode = 0;
+            sendStatus(2);
+        }
+        break;
+    case 5:
+        mode = 1;
+        sendStatus(2);
+        calibrationStep = 0;
+        calibrationTimer.start();
+        break;
+    case 6: ++zeroSets; position = 0; targetPosition = 0; sendStatus(2); break;
+    case 7: {
+        if (readLe64(frame.data) != uid)
+            break;
+        id = high(frame.id);
+        CanFrame reply;
+        reply.id = makeId(0, host, id);
+        reply.length = 8;
+        writeLe64(reply.data, uid);
+        answer(reply);
+        break;
+    }
+    case 18: {
+        const uint16_t index = readLe16(frame.data);
+        const uint32_t value = readLe32(frame.data + 4);
+        parameterWrites.append({index, value});
+        const bool reportsOnType23 = decodeModelReport(model[0], model[1], model[2]).code == 2;
+        if (index == (reportsOnType23 ? 0x7024 : 0x7026)) {
+            reportPeriodMs = (int(value & 0xFFFF) + 1) * 5;
+            if (reporting)
+                reportTimer.start(reportPeriodMs);
+        }
+        if (index == 0x7005 && frame.data[4] == 7)  // jog: the speed word follows
+            targetVelocity = frame.data[5] ? uintToFloat(uint32_t(frame.data[6] << 8 | frame.data[7]), -50, 50, 16) : 0.0f;
+        break;
+    }
+    case 20: mode = 3; sendStatus(2); break;
+    case 23:
+    case 24:
+        // Newer models switch with 01 02 03 04 05 06 xx (byte 6), the others with byte 0.
+        reporting = frame.data[1] == 2 ? frame.data[6] == 1 : frame.data[0] == 1;
+        if (reporting)
+            reportTimer.start(reportPeriodMs);
+        else
+            reportTimer.stop();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The simulated USB-CAN adapter and the drives behind it, on a
+// pseudo-terminal: the tool opens the slave path with its real serial port.
+//
+//   Simulator sim;                       // configure before start():
+//   sim.adapterRate = 115200;            //   the adapter's own serial rate
+//   sim.drives = {{1, 0xAB, {0, 2, 5}}}; //   CAN id, MCU id, model bytes
+//   QString path = sim.start();          // the pty slave path
+//   sim.runOnSimThread([&] { sim.drive(0)->silent = true; });  // at run time
+//   sim.waitForFrame([](const CanFrame& f) { ... }, 2000);     // observation
+//
+// Everything of the simulator lives on its own thread; features of a drive
+// (sim/simfeature.h) are reached with sim.drive(i)->feature<T>() on that thread.
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QThread>
+#include <QWaitCondition>
+#include <functional>
+#include <vector>
+
+#include "sim/simdrive.h"
+
+class SimHost;
+
+class Simulator {
+public:
+    Simulator();
+    ~Simulator();
+
+    // Configuration read by start().
+    int adapterRate = 921600;
+    std::vector<SimDriveConfig> drives{SimDriveConfig{}};
+    bool adapterSilent = false;     // answers nothing at any rate
+    bool adapterGarbage = false;    // answers bytes that never end a line
+    int adapterDropNextAnswers = 0; // drops this many adapter answers
+    uint8_t adapterBaudCode = 1;
+    uint8_t adapterFrameCode = 1;
+
+    QString start();
+    void stop();
+    QString portPath() const { return path; }
+
+    // Runs `job` on the simulator's thread and waits for it.
+    void runOnSimThread(const std::function<void()>& job);
+    SimDrive* drive(int index) const;  // use on the simulator's thread only
+
+    // Thread-safe observation of what the tool sent.
+    QList<CanFrame> framesReceived() const;
+    QList<QByteArray> textsReceived() const;  // configuration texts and module lines
+    bool waitForFrame(const std::function<bool(const CanFrame&)>& match, int timeoutMs) const;
+    void clearObservations();
+    int currentAdapterRate() const;
+
+private:
+    friend class SimHost;
+    void record(const CanFrame& frame);
+    void recordText(const QByteArray& text);
+
+    QThread thread;
+    SimHost* host = nullptr;
+    QString path;
+    mutable QMutex observed;
+    mutable QWaitCondition arrived;
+    QList<CanFrame> frames;
+    QList<QByteArray> texts;
+};

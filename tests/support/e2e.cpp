@@ -1,0 +1,61 @@
+#include "support/e2e.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextEdit>
+
+bool SimulatedRig::start()
+{
+    if (sim.start().isEmpty())
+        return false;
+    window = std::make_unique<MainWindow>();
+    QObject::connect(window->statusBar(), &QStatusBar::messageChanged, [this](const QString& m) {
+        if (!m.isEmpty())
+            statusMessages << m;
+    });
+    auto* ports = widget<QComboBox>("comboBoxCom");
+    ports->insertItem(0, sim.portPath());
+    ports->setCurrentIndex(0);
+    return true;
+}
+
+bool SimulatedRig::openAndHandshake(int timeoutMs)
+{
+    click("pushButtonOpenCom");
+    if (!window->portOpen)
+        return false;
+    const QString ok = window->tr2("CAN Module configuration successful！", "CAN模块配置成功！");
+    const QString failed = window->tr2("The CAN module configuration failed. Please check the CAN device and its configuration！",
+                                       "CAN模块配置失败，请检查CAN设备及配置！");
+    auto* detect = widget<QAbstractButton>("pushButtonGetDevInfo");
+    return QTest::qWaitFor([&] { return detect->isEnabled() || statusMessages.contains(failed); }, timeoutMs) &&
+           detect->isEnabled();
+}
+
+bool SimulatedRig::waitForStatus(const QString& text, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return statusMessages.contains(text); }, timeoutMs);
+}
+
+QString SimulatedRig::log() const
+{
+    return widget<QTextEdit>("textEditCfgInfo")->toPlainText();
+}
+
+bool SimulatedRig::waitForLog(const QString& contains, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return log().contains(contains); }, timeoutMs);
+}
+
+void SimulatedRig::click(const char* objectName)
+{
+    widget<QAbstractButton>(objectName)->click();
+}
+
+SimulatedRig::~SimulatedRig()
+{
+    window.reset();
+    sim.stop();
+}

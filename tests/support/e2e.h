@@ -1,0 +1,29 @@
+#pragma once
+// End-to-end rig: a Simulator on a pseudo-terminal and a real MainWindow whose
+// QSerialPort opens it.
+
+#include <QStringList>
+#include <memory>
+
+#include "app/mainwindow.h"
+#include "sim/simulator.h"
+
+class QAbstractButton;
+
+struct SimulatedRig {
+    Simulator sim;
+    std::unique_ptr<MainWindow> window;
+    QStringList statusMessages;  // every status-bar message, in order
+
+    // Starts the simulator (configure `sim` first) and the window with its port listed.
+    bool start();
+    // Clicks Open COM and waits until the adapter handshake ends.
+    bool openAndHandshake(int timeoutMs = 15000);
+    bool waitForStatus(const QString& text, int timeoutMs = 5000);
+    bool waitForLog(const QString& contains, int timeoutMs = 5000);
+    QString log() const;
+    void click(const char* objectName);
+    template <class T>
+    T* widget(const char* objectName) const { return window->findChild<T*>(QString::fromLatin1(objectName)); }
+    ~SimulatedRig();
+};
