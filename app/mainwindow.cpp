@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 
+#include <QFileDialog>
 #include <QIcon>
 #include <QSerialPort>
 #include <QThread>
@@ -17,6 +18,12 @@ const char* const defaultFirmwarePath = "/usr/local/share/torvane/firmware/pmsm_
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(false), ui(new Ui::MainWindow)
 {
     guiSleep = [](unsigned ms) { QThread::msleep(ms); };
+    askOpenFileName = [this](const QString& title, const QString& dir, const QString& filter) {
+        return QFileDialog::getOpenFileName(this, title, dir, filter);
+    };
+    askSaveFileName = [this](const QString& title, const QString& name, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, title, name, filter);
+    };
 
     ui->setupUi(this);                                   // 2
     setWindowIcon(QIcon(":/ico/resources/logo.ico"));    // 3
@@ -48,6 +55,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     ui->pushButtonGetDevInfo->setEnabled(false);  // 13
     ui->progressBar->setValue(0);
     ui->comboBoxDev->clear();
+    // No drive is listed yet: nothing may address one.
+    setDeviceControlsEnabled(false);
+    ui->pushButtonInOtaMode->setEnabled(false);
 
     worker.targetId = 1;  // 14
     ui->lineEditSetCanId->setText("1");

@@ -55,6 +55,9 @@ public:
 
     // Pacing sleeps of the GUI thread (sine test, Apply); tests may replace it.
     std::function<void(unsigned ms)> guiSleep;
+    // The file dialogs (title, directory or proposed name, filter); tests answer them.
+    std::function<QString(const QString&, const QString&, const QString&)> askOpenFileName;
+    std::function<QString(const QString&, const QString&, const QString&)> askSaveFileName;
 
     // ---- app/: serial link and shared routines ---------------------------
     void fillPortList();

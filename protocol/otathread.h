@@ -229,6 +229,7 @@ public:
     uint32_t blockCount = 0;
     uint16_t blockIndex = 0;      // low 16 bits, as carried in the block identifier
     uint32_t blockPosition = 0;   // the full block number, so 65536 blocks end in the finish frame
+    std::function<void()> blockPause = [] { QThread::usleep(1000); };  // after each block; tests may shorten it
 
     // ---- parameter transfer flags read by the run loop --------------------
     Relaxed<uint32_t> paramErrorFlags{0};

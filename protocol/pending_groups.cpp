@@ -1,9 +1,6 @@
 // Temporary definitions until these command groups are built; each one is removed as it gets its real body.
 #include "protocol/otathread.h"
 
-void otaThread::executeUpgrade(unsigned, CanFrame&) { setPending(0); }
-void otaThread::handleBlockReply() {}
-void otaThread::handleFinishReply() {}
 void otaThread::executeParam(unsigned, CanFrame&) { setPending(0); }
 void otaThread::handleParamWriteReply() {}
 void otaThread::handleParamValueReply() {}

@@ -1,8 +1,9 @@
 // The features every simulated drive carries beside its own frame handling.
 
+#include "sim/simbootloader.h"
 #include "sim/simdrive.h"
 
 void installSimFeatures(SimDrive& drive)
 {
-    (void)drive;
+    drive.addFeature(std::make_unique<SimBootloader>(drive));
 }

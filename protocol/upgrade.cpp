@@ -1,0 +1,90 @@
+// The firmware upgrade: erase request, image information, stop-and-wait
+// block transfer (the drive may ask to continue from another block) and the
+// finish frame.
+
+#include <QThread>
+
+#include "protocol/firmwareimage.h"
+#include "protocol/framecodec.h"
+#include "protocol/otathread.h"
+
+using namespace codec;
+
+void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
+{
+    switch (code) {
+    case cmdOtaErase:
+        frame.id = makeId(11, targetId, hostId);
+        writeLe64(frame.data, selectedDevice < maxDevices ? deviceUids[selectedDevice] : 0);
+        sendCanFrame(frame);
+        setPending(opOtaErase);
+        break;
+    case cmdOtaSendInfo:
+        firmwareSize = uint32_t(firmwareImage.size());
+        if (firmwareSize == 0 || firmwareSize > maxFirmwareSize) {
+            setPending(opNone);
+            raiseState(firmwareSize == 0 ? stOtaFileEmpty : stOtaFileTooLarge);
+            return;
+        }
+        blockCount = firmware::blockCountFor(firmwareSize);
+        blockPosition = 0;
+        blockIndex = 0;
+        frame.id = makeId(12, targetId, hostId);
+        writeLe32(frame.data, firmwareSize);
+        writeLe32(frame.data + 4, blockCount);
+        sendCanFrame(frame);
+        setPending(opOtaInfo);
+        break;
+    case cmdOtaSendBlock:
+        // The identifier carries the low 16 bits; blockPosition counts the 65536th block too.
+        frame.id = makeId(13, targetId, uint16_t(blockPosition & 0xFFFF));
+        firmware::blockBytes(firmwareImage, blockPosition, frame.data);
+        sendCanFrame(frame);
+        blockPause();
+        setPending(opOtaBlock);
+        break;
+    case cmdOtaFinish:
+        frame.id = makeId(14, targetId, 0);
+        writeLe32(frame.data, blockCount);
+        sendCanFrame(frame);
+        setPending(opOtaFinish);
+        break;
+    default:
+        break;
+    }
+}
+
+void otaThread::handleBlockReply()
+{
+    ackFlag.store(1, std::memory_order_release);
+    const uint16_t replyField = field(rxFrame.id);
+    int code = stateCode;
+    if (replyField == targetId) {
+        ++blockPosition;
+        code = stOtaBlockAcked;
+    } else if (replyField == (targetId | 0x0F00)) {
+        blockPosition = readLe16(rxFrame.data);
+        code = stOtaBlockResend;
+    }
+    blockIndex = uint16_t(blockPosition & 0xFFFF);
+    if (blockPosition < blockCount) {
+        execute(cmdOtaSendBlock);
+    } else {
+        code = stOtaTransferDone;
+        execute(cmdOtaFinish);
+    }
+    raiseState(code);
+}
+
+void otaThread::handleFinishReply()
+{
+    const uint16_t replyField = field(rxFrame.id);
+    if (replyField == targetId) {
+        raiseState(stOtaSucceeded);
+    } else if (replyField == (targetId | 0x0F00)) {
+        blockIndex = readLe16(rxFrame.data);
+        raiseState(stOtaFailed);
+    } else {
+        raiseState(stateCode);
+    }
+}

@@ -1,0 +1,65 @@
+#include "sim/simbootloader.h"
+
+#include "protocol/framecodec.h"
+
+using namespace codec;
+
+SimBootloader::SimBootloader(SimDriveContext& d) : SimFeature(d)
+{
+    eraseTimer.setSingleShot(true);
+    connect(&eraseTimer, &QTimer::timeout, this, [this] { reply(11, drive.canId()); });
+}
+
+void SimBootloader::reply(uint8_t type, uint16_t fieldBits, const uint8_t* data)
+{
+    CanFrame frame;
+    frame.id = makeId(type, 0xFD, fieldBits);
+    frame.length = 8;
+    if (data)
+        for (int i = 0; i < 8; ++i)
+            frame.data[i] = data[i];
+    drive.transmit(frame);
+}
+
+bool SimBootloader::handleFrame(const CanFrame& request)
+{
+    switch (commType(request.id)) {
+    case 11:
+        if (readLe64(request.data) != drive.mcuId())
+            return true;
+        image.clear();
+        blocksReceived = 0;
+        finished = false;
+        if (answerErase)
+            eraseTimer.start(eraseDelayMs);
+        return true;
+    case 12:
+        announcedSize = readLe32(request.data);
+        announcedBlocks = readLe32(request.data + 4);
+        image = QByteArray(int(announcedBlocks * 8), '\0');
+        reply(12, drive.canId());
+        return true;
+    case 13: {
+        const int block = field(request.id);
+        if (block * 8 + 8 <= image.size())
+            for (int i = 0; i < 8; ++i)
+                image[block * 8 + i] = char(request.data[i]);
+        ++blocksReceived;
+        if (block == continueAtBlock) {
+            continueAtBlock = -1;
+            uint8_t data[8] = {uint8_t(continueFromBlock), uint8_t(continueFromBlock >> 8), 0, 0, 0, 0, 0, 0};
+            reply(13, uint16_t(drive.canId() | 0x0F00), data);
+        } else {
+            reply(13, drive.canId());
+        }
+        return true;
+    }
+    case 14:
+        finished = true;
+        finishBlockCount = readLe32(request.data);
+        reply(14, uint16_t(failFinish ? (drive.canId() | 0x0F00) : drive.canId()));
+        return true;
+    default:
+        return false;
+    }
+}

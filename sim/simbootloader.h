@@ -1,0 +1,34 @@
+#pragma once
+// The drive's boot loader: erase, image information, one reply per block
+// (optionally asking to continue from another block once), finish. It
+// assembles what it received so a test can compare it with the file.
+
+#include <QByteArray>
+#include <QTimer>
+
+#include "sim/simfeature.h"
+
+class SimBootloader : public SimFeature {
+public:
+    explicit SimBootloader(SimDriveContext& drive);
+    bool handleFrame(const CanFrame& request) override;
+
+    int eraseDelayMs = 50;
+    bool answerErase = true;
+    bool failFinish = false;
+    int continueAtBlock = -1;    // when this block first arrives, ask to continue from continueFromBlock
+    int continueFromBlock = -1;
+
+    uint32_t announcedSize = 0, announcedBlocks = 0;
+    QByteArray image;            // the received blocks, in place
+    int blocksReceived = 0;
+    bool finished = false;
+    uint32_t finishBlockCount = 0;
+
+    // The image as the drive assembled it, cut to the announced size.
+    QByteArray assembled() const { return image.left(int(announcedSize)); }
+
+private:
+    void reply(uint8_t type, uint16_t field, const uint8_t* data = nullptr);
+    QTimer eraseTimer;
+};

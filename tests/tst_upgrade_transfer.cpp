@@ -1,0 +1,289 @@
+// The firmware transfer driven directly through the worker: information
+// frame, blocks and padding, continue-from replies, the finish frame, the
+// size limits and the 65536-block image.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/mainwindow.h"
+#include "protocol/adapterline.h"
+#include "protocol/framecodec.h"
+
+namespace {
+
+QByteArray reply(uint8_t type, uint16_t fieldBits, const QByteArray& data = QByteArray(8, '\0'))
+{
+    CanFrame frame;
+    frame.id = codec::makeId(type, hostId, fieldBits);
+    frame.length = uint8_t(data.size());
+    for (int i = 0; i < data.size(); ++i)
+        frame.data[i] = uint8_t(data[i]);
+    return adapterline::encodeDataLine(frame);
+}
+
+struct Sent {
+    QList<CanFrame> frames;
+    QList<int> states;
+    explicit Sent(otaThread& w)
+    {
+        QObject::connect(&w, &otaThread::WriteToSerial, [this](QByteArray d, qint16) {
+            frames << adapterline::parseDataLine(d);
+        });
+        QObject::connect(&w, &otaThread::sendState, [this, &w] { states << w.stateCode; });
+    }
+    QByteArray data(int i) const { return QByteArray(reinterpret_cast<const char*>(frames[i].data), 8); }
+};
+
+QByteArray counting(int size)
+{
+    QByteArray image(size, '\0');
+    for (int i = 0; i < size; ++i)
+        image[i] = char(i + 1);
+    return image;
+}
+
+void startTransfer(otaThread& w, const QByteArray& image)
+{
+    w.targetId = 3;
+    w.blockPause = [] {};
+    w.firmwareImage = image;
+    w.execute(cmdOtaSendInfo);
+}
+
+}  // namespace
+
+class UpgradeTransferTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void twentyByteImage();
+    void nineByteImage();
+    void continueFrom();
+    void repliesFromOthersDoNotAdvance();
+    void sizeLimits_data();
+    void sizeLimits();
+    void eraseFrameCarriesTheMcuId();
+    void finishOutcomes_data();
+    void finishOutcomes();
+    void fullSizeImageEndsInFinish();
+    void stopDuringTransferSendsFinish();
+    void cancelledDialogThenStartReportsEmptyImage();
+    void upgradeButtonNeedsADrive();
+};
+
+void UpgradeTransferTest::twentyByteImage()
+{
+    otaThread w;
+    Sent sent(w);
+    startTransfer(w, counting(20));
+    QCOMPARE(sent.frames.size(), 1);
+    QCOMPARE(codec::commType(sent.frames[0].id), uint8_t(12));
+    QCOMPARE(sent.data(0).toHex(' '), QByteArray("14 00 00 00 03 00 00 00"));
+    QCOMPARE(w.pendingOp.load(), int(opOtaInfo));
+
+    w.getSerialData(reply(12, 3));
+    QCOMPARE(sent.states, QList<int>{stOtaTransferStarted});
+    w.getSerialData(reply(13, 3));
+    w.getSerialData(reply(13, 3));
+    QCOMPARE(sent.frames.size(), 4);
+    for (int b = 0; b < 3; ++b) {
+        QCOMPARE(codec::commType(sent.frames[1 + b].id), uint8_t(13));
+        QCOMPARE(codec::field(sent.frames[1 + b].id), uint16_t(b));
+        QCOMPARE(codec::destination(sent.frames[1 + b].id), uint8_t(3));
+    }
+    QCOMPARE(sent.data(3).toHex(' '), QByteArray("11 12 13 14 ff ff ff ff"));
+    w.getSerialData(reply(13, 3));
+    QCOMPARE(codec::commType(sent.frames.last().id), uint8_t(14));
+    QCOMPARE(codec::field(sent.frames.last().id), uint16_t(0));
+    QCOMPARE(sent.data(4).toHex(' '), QByteArray("03 00 00 00 00 00 00 00"));
+    QCOMPARE(sent.states, (QList<int>{11, 13, 13, 15}));
+    QCOMPARE(w.pendingOp.load(), int(opOtaFinish));
+}
+
+void UpgradeTransferTest::nineByteImage()
+{
+    otaThread w;
+    Sent sent(w);
+    startTransfer(w, counting(9));
+    QCOMPARE(sent.data(0).toHex(' '), QByteArray("09 00 00 00 02 00 00 00"));
+    w.getSerialData(reply(12, 3));
+    w.getSerialData(reply(13, 3));
+    QCOMPARE(sent.data(2).toHex(' '), QByteArray("09 ff ff ff ff ff ff ff"));
+}
+
+void UpgradeTransferTest::continueFrom()
+{
+    otaThread w;
+    Sent sent(w);
+    startTransfer(w, counting(100));
+    w.getSerialData(reply(12, 3));
+    w.getSerialData(reply(13, 3));
+    w.getSerialData(reply(13, 3 | 0x0F00, QByteArray::fromHex("0500000000000000")));
+    QCOMPARE(codec::field(sent.frames.last().id), uint16_t(5));
+    QCOMPARE(sent.data(sent.frames.size() - 1), counting(100).mid(40, 8));
+    QCOMPARE(sent.states.last(), int(stOtaBlockResend));
+    QCOMPARE(w.blockIndex, uint16_t(5));
+}
+
+void UpgradeTransferTest::repliesFromOthersDoNotAdvance()
+{
+    // Every line while a block waits is its answer; a foreign field repeats the block.
+    otaThread w;
+    Sent sent(w);
+    startTransfer(w, counting(100));
+    w.getSerialData(reply(12, 3));
+    w.getSerialData(reply(2, 9));
+    QCOMPARE(codec::field(sent.frames.last().id), uint16_t(0));
+    QCOMPARE(w.blockIndex, uint16_t(0));
+}
+
+void UpgradeTransferTest::sizeLimits_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("state");  // -1: accepted
+    QTest::newRow("empty") << 0 << int(stOtaFileEmpty);
+    QTest::newRow("512 KiB") << 524288 << -1;
+    QTest::newRow("one byte more") << 524289 << int(stOtaFileTooLarge);
+}
+
+void UpgradeTransferTest::sizeLimits()
+{
+    QFETCH(int, size);
+    QFETCH(int, state);
+    otaThread w;
+    Sent sent(w);
+    startTransfer(w, QByteArray(size, '\x5A'));
+    if (state < 0) {
+        QCOMPARE(sent.frames.size(), 1);
+        QCOMPARE(w.blockCount, 65536u);
+        QCOMPARE(w.pendingOp.load(), int(opOtaInfo));
+    } else {
+        QVERIFY(sent.frames.isEmpty());
+        QCOMPARE(sent.states, QList<int>{state});
+        QCOMPARE(w.pendingOp.load(), 0);
+    }
+}
+
+void UpgradeTransferTest::eraseFrameCarriesTheMcuId()
+{
+    otaThread w;
+    Sent sent(w);
+    w.targetId = 4;
+    w.selectedDevice = 2;
+    w.deviceUids[2] = 0x0102030405060708ull;
+    w.execute(cmdOtaErase);
+    QCOMPARE(codec::commType(sent.frames[0].id), uint8_t(11));
+    QCOMPARE(codec::field(sent.frames[0].id), uint16_t(0xFD));
+    QCOMPARE(sent.data(0).toHex(' '), QByteArray("08 07 06 05 04 03 02 01"));
+    w.getSerialData(reply(11, 4));
+    QCOMPARE(int(w.ackFlag), 1);
+}
+
+void UpgradeTransferTest::finishOutcomes_data()
+{
+    QTest::addColumn<uint16_t>("fieldBits");
+    QTest::addColumn<QList<int>>("states");
+    QTest::newRow("success") << uint16_t(3) << QList<int>{stOtaSucceeded};
+    QTest::newRow("failure") << uint16_t(0x0F03) << QList<int>{stOtaFailed};
+    QTest::newRow("other: the code again") << uint16_t(0x0104) << QList<int>{stOtaTransferDone};
+}
+
+void UpgradeTransferTest::finishOutcomes()
+{
+    QFETCH(uint16_t, fieldBits);
+    QFETCH(QList<int>, states);
+    otaThread w;
+    w.targetId = 3;
+    w.stateCode = stOtaTransferDone;
+    w.execute(cmdOtaFinish);
+    Sent sent(w);
+    w.getSerialData(reply(14, fieldBits, QByteArray::fromHex("0700000000000000")));
+    QCOMPARE(sent.states, states);
+    QCOMPARE(int(w.ackFlag), 1);
+}
+
+void UpgradeTransferTest::fullSizeImageEndsInFinish()
+{
+    otaThread w;
+    QList<CanFrame> out;
+    connect(&w, &otaThread::WriteToSerial, this, [&](QByteArray d, qint16) { out << adapterline::parseDataLine(d); });
+    startTransfer(w, counting(524288));
+    w.getSerialData(reply(12, 3));
+    // The drive answers every block at once; answered one by one so the stack stays flat.
+    QVector<int> order;
+    order.reserve(65536);
+    while (codec::commType(out.last().id) == 13) {
+        order << codec::field(out.last().id);
+        out.clear();
+        w.getSerialData(reply(13, 3));
+    }
+    QCOMPARE(order.size(), 65536);
+    QCOMPARE(order.first(), 0);
+    QCOMPARE(order.last(), 65535);
+    QCOMPARE(codec::commType(out.last().id), uint8_t(14));
+    QCOMPARE(codec::readLe32(out.last().data), 65536u);
+}
+
+void UpgradeTransferTest::stopDuringTransferSendsFinish()
+{
+    MainWindow window;
+    window.worker.blockPause = [] {};
+    window.worker.deviceCount = 1;
+    window.worker.deviceIds[0] = 3;
+    window.findChild<QComboBox*>("comboBoxDev")->addItem("CAN:3  id:1");
+    QList<CanFrame> out;
+    connect(&window.worker, &otaThread::WriteToSerial, this, [&](QByteArray d, qint16) { out << adapterline::parseDataLine(d); });
+    auto* upgrade = window.findChild<QPushButton*>("pushButtonInOtaMode");
+    upgrade->setEnabled(true);
+    upgrade->click();
+    QCOMPARE(upgrade->text(), QString::fromUtf8("停止升级"));
+    QCOMPARE(window.findChild<QLabel*>("labelOtaInfo")->text(), QString::fromUtf8("擦除flash,请等待..."));
+    window.worker.firmwareImage = counting(64);
+    window.worker.execute(cmdOtaSendInfo);
+    window.worker.getSerialData(reply(12, 3));
+    window.worker.getSerialData(reply(13, 3));
+    QCOMPARE(window.findChild<QProgressBar*>("progressBar")->maximum(), 8);
+    QCOMPARE(window.findChild<QProgressBar*>("progressBar")->value(), 1);
+    upgrade->click();
+    QCOMPARE(codec::commType(out.last().id), uint8_t(14));
+    QCOMPARE(codec::readLe32(out.last().data), 8u);
+    QCOMPARE(upgrade->text(), QString::fromUtf8("启动升级"));
+    QVERIFY(window.otaIdle);
+}
+
+void UpgradeTransferTest::cancelledDialogThenStartReportsEmptyImage()
+{
+    MainWindow window;
+    const QString shown = window.findChild<QLineEdit*>("lineEditSelFile")->text();
+    window.askOpenFileName = [](const QString&, const QString&, const QString&) { return QString(); };
+    window.findChild<QPushButton*>("pushButtonOpenFile")->click();
+    QVERIFY(window.firmwarePath.isEmpty());
+    QCOMPARE(window.findChild<QLineEdit*>("lineEditSelFile")->text(), shown);
+    window.findChild<QPushButton*>("pushButtonStartOta")->setEnabled(true);
+    window.findChild<QPushButton*>("pushButtonStartOta")->click();
+    auto* info = window.findChild<QLabel*>("labelOtaInfo");
+    QCOMPARE(info->text(), QString::fromUtf8("bin文件没有数据！"));
+    QCOMPARE(info->styleSheet(), QString("color:red;"));
+    QVERIFY(!window.findChild<QPushButton*>("pushButtonStartOta")->isEnabled());
+}
+
+void UpgradeTransferTest::upgradeButtonNeedsADrive()
+{
+    MainWindow window;
+    int writes = 0;
+    connect(&window.worker, &otaThread::WriteToSerial, this, [&] { ++writes; });
+    auto* upgrade = window.findChild<QPushButton*>("pushButtonInOtaMode");
+    QVERIFY(!upgrade->isEnabled());
+    upgrade->setEnabled(true);  // even if something enabled it, no drive means no erase request
+    upgrade->click();
+    QCOMPARE(writes, 0);
+    QVERIFY(window.otaIdle);
+    QCOMPARE(window.findChild<QLabel*>("labelOtaInfo")->styleSheet(), QString("color:red;"));
+}
+
+QTEST_MAIN(UpgradeTransferTest)
+#include "tst_upgrade_transfer.moc"
