@@ -1,0 +1,80 @@
+// A 64 KiB firmware image (8,192 blocks) sent to the simulated drive over the
+// pseudo-terminal: total time, its ratio to the pacing floor of 8,192 x 1 ms,
+// and how often the progress bar repainted meanwhile.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <cstdio>
+
+#include "sim/simbootloader.h"
+#include "support/e2e.h"
+
+namespace {
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    SimulatedRig rig;
+    if (!rig.start() || !rig.openAndHandshake()) {
+        std::fprintf(stderr, "bench_upgrade: the simulated adapter did not come up\n");
+        return 1;
+    }
+    rig.window->show();
+    QTemporaryFile file;
+    file.open();
+    QByteArray image(65536, '\0');
+    for (int i = 0; i < image.size(); ++i)
+        image[i] = char(i * 7);
+    file.write(image);
+    file.flush();
+    const QString path = file.fileName();
+    rig.window->askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    rig.click("pushButtonGetDevInfo");
+    QTest::qWaitFor([&] { return rig.widget<QComboBox>("comboBoxDev")->count() == 1; }, 5000);
+    rig.click("pushButtonOpenFile");
+    rig.click("pushButtonInOtaMode");
+    QTest::qWaitFor([&] { return rig.widget<QPushButton>("pushButtonStartOta")->isEnabled(); }, 5000);
+
+    if (qEnvironmentVariableIsSet("BENCH_NO_PAUSE"))
+        rig.window->worker.blockPause = [] {};
+    PaintCounter counter;
+    rig.widget<QProgressBar>("progressBar")->installEventFilter(&counter);
+    const QString done = QString::fromUtf8("升级成功！");
+    QElapsedTimer timer;
+    timer.start();
+    rig.click("pushButtonStartOta");
+    // A real event loop: QTest's waiting sleeps between its polls.
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (rig.widget<QLabel>("labelOtaInfo")->text() == done || timer.elapsed() > 120000)
+            loop.quit();
+    });
+    check.start(5);
+    loop.exec();
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    QByteArray assembled;
+    rig.sim.runOnSimThread([&] { assembled = rig.sim.drive(0)->feature<SimBootloader>()->assembled(); });
+    std::printf("upgrade of 64 KiB (8192 blocks): %.3f s, %.2f x the 8.192 s pacing floor, %d progress-bar repaints, image %s\n",
+                seconds, seconds / 8.192, counter.paints, assembled == image ? "verified" : "DIFFERS");
+    return assembled == image ? 0 : 1;
+}
