@@ -2,8 +2,6 @@
 // block transfer (the drive may ask to continue from another block) and the
 // finish frame.
 
-#include <QThread>
-
 #include "protocol/firmwareimage.h"
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
@@ -19,22 +17,23 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
         sendCanFrame(frame);
         setPending(opOtaErase);
         break;
-    case cmdOtaSendInfo:
+    case cmdOtaSendInfo: {
         firmwareSize = uint32_t(firmwareImage.size());
-        if (firmwareSize == 0 || firmwareSize > maxFirmwareSize) {
+        const firmware::SizeCheck check = firmware::checkSize(quint64(firmwareImage.size()));
+        if (check != firmware::SizeCheck::accepted) {
             setPending(opNone);
-            raiseState(firmwareSize == 0 ? stOtaFileEmpty : stOtaFileTooLarge);
+            raiseState(check == firmware::SizeCheck::empty ? stOtaFileEmpty : stOtaFileTooLarge);
             return;
         }
         blockCount = firmware::blockCountFor(firmwareSize);
         blockPosition = 0;
         blockIndex = 0;
         frame.id = makeId(12, targetId, hostId);
-        writeLe32(frame.data, firmwareSize);
-        writeLe32(frame.data + 4, blockCount);
+        firmware::informationBytes(firmwareSize, blockCount, frame.data);
         sendCanFrame(frame);
         setPending(opOtaInfo);
         break;
+    }
     case cmdOtaSendBlock:
         // The identifier carries the low 16 bits; blockPosition counts the 65536th block too.
         frame.id = makeId(13, targetId, uint16_t(blockPosition & 0xFFFF));
@@ -45,7 +44,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
         break;
     case cmdOtaFinish:
         frame.id = makeId(14, targetId, 0);
-        writeLe32(frame.data, blockCount);
+        firmware::finishBytes(blockCount, frame.data);
         sendCanFrame(frame);
         setPending(opOtaFinish);
         break;

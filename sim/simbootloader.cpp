@@ -36,17 +36,26 @@ bool SimBootloader::handleFrame(const CanFrame& request)
     case 12:
         announcedSize = readLe32(request.data);
         announcedBlocks = readLe32(request.data + 4);
-        image = QByteArray(int(announcedBlocks * 8), '\0');
+        image = QByteArray(int(qMin<uint32_t>(announcedBlocks, maxBlocks) * 8), '\0');
+        nextBlock = 0;
         reply(12, drive.canId());
         return true;
     case 13: {
-        const int block = field(request.id);
+        // The identifier carries the low 16 bits: take the full number nearest the expected block.
+        qint64 block = (qint64(nextBlock) & ~qint64(0xFFFF)) | field(request.id);
+        if (block + 0x8000 < qint64(nextBlock))
+            block += 0x10000;
+        else if (block > qint64(nextBlock) + 0x8000 && block >= 0x10000)
+            block -= 0x10000;
+        nextBlock = uint32_t(block + 1);
+        lastBlock = uint32_t(block);
         if (block * 8 + 8 <= image.size())
             for (int i = 0; i < 8; ++i)
-                image[block * 8 + i] = char(request.data[i]);
+                image[int(block * 8 + i)] = char(request.data[i]);
         ++blocksReceived;
         if (block == continueAtBlock) {
             continueAtBlock = -1;
+            nextBlock = uint32_t(continueFromBlock);
             uint8_t data[8] = {uint8_t(continueFromBlock), uint8_t(continueFromBlock >> 8), 0, 0, 0, 0, 0, 0};
             reply(13, uint16_t(drive.canId() | 0x0F00), data);
         } else {

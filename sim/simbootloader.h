@@ -22,6 +22,7 @@ public:
     uint32_t announcedSize = 0, announcedBlocks = 0;
     QByteArray image;            // the received blocks, in place
     int blocksReceived = 0;
+    uint32_t lastBlock = 0;      // full number of the last block received
     bool finished = false;
     uint32_t finishBlockCount = 0;
 
@@ -29,6 +30,8 @@ public:
     QByteArray assembled() const { return image.left(int(announcedSize)); }
 
 private:
+    static constexpr uint32_t maxBlocks = 65536;
+    uint32_t nextBlock = 0;
     void reply(uint8_t type, uint16_t field, const uint8_t* data = nullptr);
     QTimer eraseTimer;
 };
