@@ -1,9 +1,5 @@
 // Temporary definitions until these command groups are built; each one is removed as it gets its real body.
 #include "protocol/otathread.h"
 
-void otaThread::executeParam(unsigned, CanFrame&) { setPending(0); }
-void otaThread::handleParamWriteReply() {}
-void otaThread::handleParamValueReply() {}
-void otaThread::handleDescriptorFrame() {}
 void otaThread::executeScope(unsigned, CanFrame&) { setPending(0); }
 void otaThread::handleScopeFrame() {}

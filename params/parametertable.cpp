@@ -1,0 +1,356 @@
+#include "params/parametertable.h"
+
+#include <cstring>
+
+uint16_t kindCapacity(uint32_t kind)
+{
+    switch (kind) {
+    case WritableString:
+    case ReadOnlyString:
+        return ParameterTable::stringCapacity;
+    case WritableParam:
+    case ReadOnlyParam:
+        return ParameterTable::paramCapacity;
+    default:
+        return 0;
+    }
+}
+
+int valueSize(uint32_t type)
+{
+    switch (type) {
+    case vtUint8: case vtInt8: return 1;
+    case vtUint16: case vtInt16: return 2;
+    case vtUint32: case vtInt32: case vtFloat: return 4;
+    case vtUint64: case vtInt64: case vtDouble: return 8;
+    case vtText: return 16;
+    default: return 0;
+    }
+}
+
+QString latin1Text(const uint8_t* bytes, int length)
+{
+    int n = 0;
+    while (n < length && bytes[n] != 0)
+        ++n;
+    return QString::fromLatin1(reinterpret_cast<const char*>(bytes), n);
+}
+
+namespace {
+
+float decimalScale(int exponent)
+{
+    float scale = 1.0f;
+    for (int i = 0; i < exponent; ++i)
+        scale *= 10.0f;
+    for (int i = 0; i > exponent; --i)
+        scale /= 10.0f;
+    return scale;
+}
+
+int16_t signed16(const uint8_t* p) { return int16_t(uint16_t(p[0] | (p[1] << 8))); }
+
+}  // namespace
+
+uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], uint32_t previousCode)
+{
+    const uint16_t rawCode = uint16_t(data[0] | (data[1] << 8));
+    const uint16_t index = indexOfCode(rawCode);
+    const uint32_t kind = kindOfCode(rawCode);
+    const bool stored = index < kindCapacity(kind);
+
+    uint32_t continuity = 0;
+    if (index != lastFrameIndex)
+        continuity = deIndexBreak;
+    else if (kind != lastFrameKind)
+        continuity = deKindBreak;
+    else if (!stored)
+        continuity = deBeyondCapacity;
+    uint32_t raised = 0;
+    bool continuityCounts = false;
+
+    switch (code) {
+    case 0:
+    case 6:
+        std::memset(textBuffer, 0, sizeof textBuffer);
+        std::memcpy(textBuffer, data + 2, 6);
+        break;
+    case 1:
+    case 7:
+        continuityCounts = true;
+        std::memcpy(textBuffer + 6, data + 2, 6);
+        if (previousCode != (code == 1 ? 0u : 6u))
+            continuity |= deMissingFrame;
+        break;
+    case 2:
+    case 8:
+        continuityCounts = true;
+        std::memcpy(textBuffer + 12, data + 2, 4);
+        textBuffer[16] = 0;
+        if (previousCode != (code == 2 ? 1u : 7u)) {
+            continuity |= deMissingFrame;
+            break;
+        }
+        if (!stored)
+            break;
+        if (code == 2) {
+            const QString text = latin1Text(textBuffer, 16);
+            switch (kind) {
+            case WritableString: writableStrings[index].name = text; break;
+            case ReadOnlyString: readOnlyStrings[index].name = text; break;
+            case WritableParam: writableParams[index].name = text; break;
+            default: readOnlyParams[index].name = text; break;
+            }
+        } else if (kind == WritableString) {
+            writableStrings[index].valueText = latin1Text(textBuffer, 16);
+        } else if (kind == ReadOnlyString) {
+            readOnlyStrings[index].valueText = latin1Text(textBuffer, 16);
+        } else {
+            continuity |= deCodeNotForKind;
+        }
+        break;
+    case 3:
+        if (!stored)
+            break;
+        if (kind == WritableParam) {
+            WritableParamEntry& e = writableParams[index];
+            e.valueType = data[7] & 0x1F;
+            e.attribute = uint8_t(data[7] >> 5);
+            const int exponent = int8_t(data[6]);
+            e.decimals = uint8_t(exponent < 0 ? -exponent : 0);
+            const float scale = decimalScale(exponent);
+            e.maxValue = float(signed16(data + 4)) * scale;
+            e.minValue = float(signed16(data + 2)) * scale;
+        } else if (kind == ReadOnlyParam) {
+            readOnlyParams[index].valueType = data[7] & 0x1F;
+        } else {
+            raised |= deCodeNotForKind;
+        }
+        break;
+    case 4:
+        if (!stored)
+            break;
+        if (kind == WritableParam) {
+            writableParams[index].valueType = data[3];
+            std::memcpy(writableParams[index].value, data + 4, 4);
+        } else if (kind == ReadOnlyParam) {
+            readOnlyParams[index].valueType = data[3];
+            std::memcpy(readOnlyParams[index].value, data + 4, 4);
+        } else {
+            raised |= deCodeNotForKind;
+        }
+        break;
+    case 5:
+        continuityCounts = true;
+        if (!stored)
+            break;
+        if (kind == WritableParam)
+            std::memcpy(writableParams[index].value + 4, data + 4, 4);
+        else if (kind == ReadOnlyParam)
+            std::memcpy(readOnlyParams[index].value + 4, data + 4, 4);
+        else
+            continuity |= deCodeNotForKind;
+        break;
+    default:  // above 9: no such frame
+        continuityCounts = true;
+        continuity |= deIllegalCode;
+        break;
+    }
+
+    if (kind < 4) {
+        if (index > kindCount[kind])
+            raised |= deDiscontinuous;
+        else if (index == kindCount[kind]) {
+            // The count never passes the storage: the rows it makes must exist.
+            if (stored)
+                kindCount[kind] = uint16_t(index + 1);
+            else
+                raised |= deBeyondCapacity;
+        }
+    }
+
+    lastFrameIndex = index;
+    lastFrameKind = kind;
+    return raised | (continuityCounts ? continuity : 0);
+}
+
+uint32_t ParameterTable::acceptEndFrame(const uint8_t data[8])
+{
+    setupCount = data[0];
+    uint32_t raised = 0;
+    if (data[2] != kindCount[WritableString])
+        raised |= deWritableStringCount;
+    if (data[3] != kindCount[ReadOnlyString])
+        raised |= deReadOnlyStringCount;
+    if (uint16_t(data[4] | (data[5] << 8)) != kindCount[WritableParam])
+        raised |= deWritableParamCount;
+    if (uint16_t(data[6] | (data[7] << 8)) != kindCount[ReadOnlyParam])
+        raised |= deReadOnlyParamCount;
+    return raised;
+}
+
+void ParameterTable::layoutRows()
+{
+    uint16_t row = 0;
+    for (int k = 0; k < 4; ++k) {
+        firstRow[k] = row;
+        row = uint16_t(row + kindCount[k]);
+        lastRow[k] = uint16_t(row - 1);
+    }
+}
+
+int ParameterTable::rowCount() const
+{
+    return kindCount[0] + kindCount[1] + kindCount[2] + kindCount[3];
+}
+
+bool ParameterTable::entryAtRow(int row, uint32_t& kind, uint16_t& index) const
+{
+    for (uint32_t k = 0; k < 4; ++k) {
+        if (kindCount[k] > 0 && row >= firstRow[k] && row <= lastRow[k]) {
+            kind = k;
+            index = uint16_t(row - firstRow[k]);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParameterTable::isModified(uint32_t kind, uint32_t index) const
+{
+    if (kind == WritableString && index < stringCapacity)
+        return writableStrings[index].modified != 0;
+    if (kind == WritableParam && index < paramCapacity)
+        return writableParams[index].modified != 0;
+    return false;
+}
+
+void ParameterTable::setModified(uint32_t kind, uint32_t index, bool on)
+{
+    if (kind == WritableString && index < stringCapacity)
+        writableStrings[index].modified = on ? 1 : 0;
+    else if (kind == WritableParam && index < paramCapacity)
+        writableParams[index].modified = on ? 1 : 0;
+}
+
+bool ParameterTable::anyModified() const
+{
+    uint32_t kind = 0;
+    uint16_t index = 0;
+    return firstModified(kind, index);
+}
+
+void ParameterTable::clearModified()
+{
+    for (WritableStringEntry& e : writableStrings)
+        e.modified = 0;
+    for (WritableParamEntry& e : writableParams)
+        e.modified = 0;
+}
+
+bool ParameterTable::firstModified(uint32_t& kind, uint16_t& index) const
+{
+    for (uint32_t k : {uint32_t(WritableString), uint32_t(WritableParam)}) {
+        for (uint16_t i = 0; i < kindCount[k]; ++i) {
+            if (isModified(k, i)) {
+                kind = k;
+                index = i;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+WriteStep ParameterTable::nextWrite(uint32_t& kind, uint16_t& index) const
+{
+    uint32_t k = kind;
+    uint32_t i = index;
+    const auto save = [&] {
+        kind = 4;
+        index = 0;
+        return WriteStep::Save;
+    };
+    const auto write = [&] {
+        kind = k;
+        index = uint16_t(i);
+        return WriteStep::WriteEntry;
+    };
+    for (;;) {
+        if (k > 3)
+            return save();
+        if (i >= kindCount[k])
+            return write();  // the executor refuses it
+        ++i;
+        if (i >= kindCount[k]) {
+            i = 0;
+            if (k == WritableString) {
+                k = WritableParam;
+                if (kindCount[WritableParam] == 0)
+                    return save();
+                if (isModified(k, 0))
+                    return write();
+                continue;
+            }
+            if (k == WritableParam)
+                return save();
+            return write();
+        }
+        if (k != WritableString && k != WritableParam)
+            return write();
+        if (isModified(k, i))
+            return write();
+    }
+}
+
+bool ParameterTable::nextRead(uint32_t& kind, uint16_t& index) const
+{
+    if (kind > 3)
+        return false;
+    if (uint32_t(index) + 1 < kindCount[kind]) {
+        index = uint16_t(index + 1);
+        return true;
+    }
+    for (uint32_t k = kind + 1; k < 4; ++k) {
+        if (kindCount[k] > 0) {
+            kind = k;
+            index = 0;
+            return true;
+        }
+    }
+    kind = 4;
+    index = 0;
+    return false;
+}
+
+bool ParameterTable::firstRead(uint32_t& kind, uint16_t& index) const
+{
+    for (uint32_t k = 0; k < 4; ++k) {
+        if (kindCount[k] > 0) {
+            kind = k;
+            index = 0;
+            return true;
+        }
+    }
+    kind = 0;
+    index = 0;
+    return false;
+}
+
+uint32_t ParameterTable::valueTypeOf(uint32_t kind, uint32_t index) const
+{
+    if (kind == WritableParam && index < paramCapacity)
+        return writableParams[index].valueType;
+    if (kind == ReadOnlyParam && index < paramCapacity)
+        return readOnlyParams[index].valueType;
+    return vtText;
+}
+
+const uint8_t* ParameterTable::valueOf(uint32_t kind, uint32_t index) const
+{
+    if (kind == WritableParam && index < paramCapacity)
+        return writableParams[index].value;
+    if (kind == ReadOnlyParam && index < paramCapacity)
+        return readOnlyParams[index].value;
+    return nullptr;
+}

@@ -1,0 +1,146 @@
+#pragma once
+// The drive's parameter table as the tool keeps it: descriptors of the four
+// kinds, the counts received, the rows the table view gives them, and the
+// checks applied to the descriptor stream. Qt Core only.
+
+#include <QString>
+#include <cstdint>
+
+enum ParamKind : uint32_t {
+    WritableString = 0,
+    ReadOnlyString = 1,
+    WritableParam = 2,
+    ReadOnlyParam = 3,
+};
+
+enum ValueType : uint32_t {
+    vtUint8 = 0,
+    vtInt8 = 1,
+    vtUint16 = 2,
+    vtInt16 = 3,
+    vtUint32 = 4,
+    vtInt32 = 5,
+    vtFloat = 6,
+    vtUint64 = 7,
+    vtInt64 = 8,
+    vtDouble = 9,
+    vtText = 10,
+};
+
+// Descriptor-stream error bits.
+enum DescriptorError : uint32_t {
+    deIllegalCode = 0x001,
+    deKindBreak = 0x002,
+    deIndexBreak = 0x004,
+    deDiscontinuous = 0x008,
+    deBeyondCapacity = 0x010,
+    deMissingFrame = 0x020,
+    deCodeNotForKind = 0x040,
+    deWritableStringCount = 0x080,
+    deReadOnlyStringCount = 0x100,
+    deWritableParamCount = 0x200,
+    deReadOnlyParamCount = 0x400,
+};
+
+constexpr uint8_t descriptorEndCode = 9;
+
+// Entries per kind; kinds 4..15 have no storage.
+uint16_t kindCapacity(uint32_t kind);
+// Bytes of a value of the type; 0 for the codes without a type.
+int valueSize(uint32_t type);
+inline uint16_t functionCodeOf(uint32_t kind, uint32_t index) { return uint16_t((kind << 12) | (index & 0x0FFF)); }
+inline uint32_t kindOfCode(uint16_t code) { return uint32_t(code >> 12); }
+inline uint16_t indexOfCode(uint16_t code) { return uint16_t(code & 0x0FFF); }
+
+struct WritableParamEntry {
+    QString name;
+    QString valueText;
+    float maxValue = 0;
+    float minValue = 0;
+    uint8_t decimals = 0;
+    uint8_t value[8] = {};
+    uint8_t pendingValue[8] = {};
+    uint32_t valueType = 0;
+    uint8_t modified = 0;
+    uint8_t attribute = 0;
+};
+
+struct ReadOnlyParamEntry {
+    QString name;
+    uint8_t value[8] = {};
+    uint32_t valueType = 0;
+};
+
+struct ReadOnlyStringEntry {
+    QString name;
+    QString valueText;
+};
+
+struct WritableStringEntry {
+    QString name;
+    QString valueText;
+    uint8_t pendingText[17] = {};
+    uint8_t modified = 0;
+};
+
+// What a write-back does after an entry was written.
+enum class WriteStep {
+    WriteEntry,  // write (requestKind, requestIndex) next
+    Save,        // everything marked is written: ask the drive to save
+};
+
+struct ParameterTable {
+    static constexpr int stringCapacity = 32;
+    static constexpr int paramCapacity = 256;
+
+    WritableParamEntry writableParams[paramCapacity];
+    ReadOnlyParamEntry readOnlyParams[paramCapacity];
+    ReadOnlyStringEntry readOnlyStrings[stringCapacity];
+    WritableStringEntry writableStrings[stringCapacity];
+
+    uint16_t kindCount[4] = {};
+    uint16_t firstRow[4] = {};
+    uint16_t lastRow[4] = {};
+    uint8_t setupCount = 0;
+    uint16_t lastFrameIndex = 0;
+    uint32_t lastFrameKind = 0;
+    uint8_t textBuffer[17] = {};
+
+    // One descriptor frame (codes 0..8 and above 9): stores what it carries
+    // and returns the error bits it raises. `previousCode` is the code of the
+    // frame before it; the caller keeps it.
+    uint32_t acceptDescriptor(uint8_t code, const uint8_t data[8], uint32_t previousCode);
+    // The end frame: stores `setupCount` and returns the count-mismatch bits.
+    uint32_t acceptEndFrame(const uint8_t data[8]);
+
+    // Rows of the table view: the kinds one after another (16-bit arithmetic,
+    // so an empty kind has lastRow = firstRow - 1).
+    void layoutRows();
+    int rowCount() const;
+    // The kind and index shown in a row; false for a row beyond the table.
+    bool entryAtRow(int row, uint32_t& kind, uint16_t& index) const;
+
+    bool hasEntry(uint32_t kind, uint32_t index) const { return kind < 4 && index < kindCount[kind]; }
+    bool isModified(uint32_t kind, uint32_t index) const;
+    void setModified(uint32_t kind, uint32_t index, bool on);
+    bool anyModified() const;
+    // Forgets every edit (a new download shows the drive's values).
+    void clearModified();
+    // The first marked entry, writable strings before writable parameters.
+    bool firstModified(uint32_t& kind, uint16_t& index) const;
+    // After (kind, index) was written: the next marked entry, or the save.
+    // A kind without entries is passed over, so strings alone end in the save.
+    WriteStep nextWrite(uint32_t& kind, uint16_t& index) const;
+    // After (kind, index) was read: the next existing entry; false after the
+    // last one. Kinds without entries are passed over.
+    bool nextRead(uint32_t& kind, uint16_t& index) const;
+    bool firstRead(uint32_t& kind, uint16_t& index) const;
+
+    // The value type of a numeric entry (kinds 2 and 3), vtText for strings.
+    uint32_t valueTypeOf(uint32_t kind, uint32_t index) const;
+    // Value bytes of a numeric entry; nullptr for other kinds.
+    const uint8_t* valueOf(uint32_t kind, uint32_t index) const;
+};
+
+// Latin-1 text of a zero-terminated buffer of at most `length` bytes.
+QString latin1Text(const uint8_t* bytes, int length);
