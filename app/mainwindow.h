@@ -96,6 +96,15 @@ public:
     void markModified(int row, bool modified);
     void refreshValueCell(int kind, int index);
     void commitValueCell(int kind, int index);
+    void resetScopeSelectors();
+    void fillScopeSelectors();
+    void setValueCellColor(uint32_t kind, uint32_t index, const class QColor& color);
+    void checkTextCell(int row, uint16_t index);
+    void checkNumberCell(int row, uint16_t index);
+    bool selectDriveForTable();  // selectedDevice and targetId from comboBoxDev
+    // The export's question box (title, text; true for Yes) and the opening of the file; tests answer them.
+    std::function<bool(const QString&, const QString&)> askYesNo;
+    std::function<void(const QString& path)> openExportedFile;
 
     // ---- ui/: language table and log -------------------------------------
     void applyLanguageTable();
