@@ -1,7 +1,6 @@
 #include "sim/simulator.h"
 
 #include <QMetaObject>
-#include <QMutexLocker>
 #include <QSocketNotifier>
 #include <QElapsedTimer>
 
@@ -202,9 +201,12 @@ QString Simulator::start()
     if (host)
         return path;
     thread.start();
-    host = new SimHost(*this);
-    host->moveToThread(&thread);
-    QMetaObject::invokeMethod(host, [this] { path = host->open(); }, Qt::BlockingQueuedConnection);
+    dispatcher = new QObject;
+    dispatcher->moveToThread(&thread);
+    SimHost* created = new SimHost(*this);
+    created->moveToThread(&thread);
+    host = created;
+    runOnSimThread([this] { path = host->open(); });
     return path;
 }
 
@@ -212,21 +214,48 @@ void Simulator::stop()
 {
     if (!host)
         return;
-    SimHost* h = host;
-    QMetaObject::invokeMethod(h, [h] { delete h; }, Qt::BlockingQueuedConnection);
+    runOnSimThread([this] { delete host; });
     host = nullptr;
     thread.quit();
     thread.wait();
+    delete dispatcher;
+    dispatcher = nullptr;
+}
+
+void Simulator::drainJobs()
+{
+    std::vector<std::function<void()>> now;
+    {
+        std::lock_guard<std::mutex> lock(jobsMutex);
+        now.swap(jobs);
+    }
+    for (const auto& job : now)
+        job();
 }
 
 void Simulator::runOnSimThread(const std::function<void()>& job)
 {
     if (!host)
         return;
-    if (QThread::currentThread() == &thread)
+    if (QThread::currentThread() == &thread) {
         job();
-    else
-        QMetaObject::invokeMethod(host, job, Qt::BlockingQueuedConnection);
+        return;
+    }
+    std::mutex doneMutex;
+    std::condition_variable doneSignal;
+    bool done = false;
+    {
+        std::lock_guard<std::mutex> lock(jobsMutex);
+        jobs.push_back([&] {
+            job();
+            std::lock_guard<std::mutex> doneLock(doneMutex);
+            done = true;
+            doneSignal.notify_all();
+        });
+    }
+    QMetaObject::invokeMethod(dispatcher, [this] { drainJobs(); }, Qt::QueuedConnection);
+    std::unique_lock<std::mutex> lock(doneMutex);
+    doneSignal.wait(lock, [&] { return done; });
 }
 
 SimDrive* Simulator::drive(int index) const
@@ -245,33 +274,33 @@ int Simulator::currentAdapterRate() const
 
 void Simulator::record(const CanFrame& frame)
 {
-    QMutexLocker lock(&observed);
+    std::lock_guard<std::mutex> lock(observed);
     frames.append(frame);
-    arrived.wakeAll();
+    arrived.notify_all();
 }
 
 void Simulator::recordText(const QByteArray& text)
 {
-    QMutexLocker lock(&observed);
+    std::lock_guard<std::mutex> lock(observed);
     texts.append(text);
-    arrived.wakeAll();
+    arrived.notify_all();
 }
 
 QList<CanFrame> Simulator::framesReceived() const
 {
-    QMutexLocker lock(&observed);
+    std::lock_guard<std::mutex> lock(observed);
     return frames;
 }
 
 QList<QByteArray> Simulator::textsReceived() const
 {
-    QMutexLocker lock(&observed);
+    std::lock_guard<std::mutex> lock(observed);
     return texts;
 }
 
 void Simulator::clearObservations()
 {
-    QMutexLocker lock(&observed);
+    std::lock_guard<std::mutex> lock(observed);
     frames.clear();
     texts.clear();
 }
@@ -280,7 +309,7 @@ bool Simulator::waitForFrame(const std::function<bool(const CanFrame&)>& match, 
 {
     QElapsedTimer timer;
     timer.start();
-    QMutexLocker lock(&observed);
+    std::unique_lock<std::mutex> lock(observed);
     int checked = 0;
     for (;;) {
         for (; checked < frames.size(); ++checked)
@@ -289,6 +318,6 @@ bool Simulator::waitForFrame(const std::function<bool(const CanFrame&)>& match, 
         const qint64 left = timeoutMs - timer.elapsed();
         if (left <= 0)
             return false;
-        arrived.wait(&observed, ulong(left));
+        arrived.wait_for(lock, std::chrono::milliseconds(left));
     }
 }

@@ -14,10 +14,10 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMutex>
 #include <QString>
 #include <QThread>
-#include <QWaitCondition>
+#include <condition_variable>
+#include <mutex>
 #include <functional>
 #include <vector>
 
@@ -59,11 +59,18 @@ private:
     void record(const CanFrame& frame);
     void recordText(const QByteArray& text);
 
+    void drainJobs();
+
+    // Handovers between threads use the standard library's locks, which the
+    // thread sanitizer sees (Qt's own are invisible to it).
     QThread thread;
+    QObject* dispatcher = nullptr;  // lives on the simulator's thread
     SimHost* host = nullptr;
     QString path;
-    mutable QMutex observed;
-    mutable QWaitCondition arrived;
+    std::mutex jobsMutex;
+    std::vector<std::function<void()>> jobs;
+    mutable std::mutex observed;
+    mutable std::condition_variable arrived;
     QList<CanFrame> frames;
     QList<QByteArray> texts;
 };
