@@ -7,6 +7,9 @@
 
 #include <cstdint>
 
+// The model named by the drive's last identification reply (empty before).
+extern QString motorModelName;
+
 namespace statustexts {
 
 // ---- motor status and calibration reports -------------------------------

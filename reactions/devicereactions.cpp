@@ -1,0 +1,23 @@
+// Outcomes of the device commands: one log line each, followed by the entry
+// of the addressed drive for the acknowledged or timed-out commands.
+
+#include "app/mainwindow.h"
+#include "reactions/statustexts.h"
+#include "ui_mainwindow.h"
+
+void MainWindow::reactDevice(int code)
+{
+    using namespace statustexts;
+    QString line = deviceCodeText(code, languageEnglish);
+    if (deviceCodeTakesSuffix(code))
+        line += ui->comboBoxDev->currentText();
+    logLine(line);
+
+    if (code == stEncoderCalModeOk) {
+        logLine(calibrationWaitText(languageEnglish));
+    } else if (code == stCanIdSetOk) {
+        // Offer the next id; the field's own handler keeps it within 1..127.
+        worker.newCanId = uint8_t(worker.newCanId + 1);
+        ui->lineEditSetCanId->setText(QString::number(worker.newCanId));
+    }
+}
