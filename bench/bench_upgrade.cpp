@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <functional>
 
 #include "sim/simbootloader.h"
 #include "support/e2e.h"
@@ -49,13 +50,29 @@ int main(int argc, char** argv)
     const QString path = file.fileName();
     rig.window->askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
     rig.click("pushButtonGetDevInfo");
-    QTest::qWaitFor([&] { return rig.widget<QComboBox>("comboBoxDev")->count() == 1; }, 5000);
+    if (!QTest::qWaitFor([&] { return rig.widget<QComboBox>("comboBoxDev")->count() == 1; }, 5000)) {
+        std::fprintf(stderr, "bench_upgrade: the simulated drive was not detected\n");
+        return 1;
+    }
     rig.click("pushButtonOpenFile");
     rig.click("pushButtonInOtaMode");
-    QTest::qWaitFor([&] { return rig.widget<QPushButton>("pushButtonStartOta")->isEnabled(); }, 5000);
+    if (!QTest::qWaitFor([&] { return rig.widget<QPushButton>("pushButtonStartOta")->isEnabled(); }, 5000)) {
+        std::fprintf(stderr, "bench_upgrade: the drive did not enter upgrade mode\n");
+        return 1;
+    }
 
-    if (qEnvironmentVariableIsSet("BENCH_NO_PAUSE"))
-        rig.window->worker.blockPause = [] {};
+    // Where a block's time goes: inside the pause after sending it, or outside (reply, decoding, repaint).
+    const std::function<void()> pause = qEnvironmentVariableIsSet("BENCH_NO_PAUSE") ? std::function<void()>([] {})
+                                                                                    : rig.window->worker.blockPause;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 inPause = 0, pauses = 0;
+    rig.window->worker.blockPause = [&] {
+        const qint64 start = clock.nsecsElapsed();
+        pause();
+        inPause += clock.nsecsElapsed() - start;
+        ++pauses;
+    };
     PaintCounter counter;
     rig.widget<QProgressBar>("progressBar")->installEventFilter(&counter);
     const QString done = QString::fromUtf8("升级成功！");
@@ -76,5 +93,8 @@ int main(int argc, char** argv)
     rig.sim.runOnSimThread([&] { assembled = rig.sim.drive(0)->feature<SimBootloader>()->assembled(); });
     std::printf("upgrade of 64 KiB (8192 blocks): %.3f s, %.2f x the 8.192 s pacing floor, %d progress-bar repaints, image %s\n",
                 seconds, seconds / 8.192, counter.paints, assembled == image ? "verified" : "DIFFERS");
+    if (pauses > 0)
+        std::printf("per block: %.1f us in the pause, %.1f us outside it\n", double(inPause) / pauses / 1e3,
+                    (double(timer.nsecsElapsed()) - double(inPause)) / pauses / 1e3);
     return assembled == image ? 0 : 1;
 }

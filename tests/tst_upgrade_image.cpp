@@ -1,0 +1,140 @@
+// The image helpers: block count, block bytes with 0xFF padding, the size
+// limits and the information and finish frame data.
+
+#include <QtTest>
+
+#include "protocol/firmwareimage.h"
+
+namespace {
+
+QByteArray counting(int size)
+{
+    QByteArray image(size, '\0');
+    for (int i = 0; i < size; ++i)
+        image[i] = char(i + 1);
+    return image;
+}
+
+QByteArray bytes(const uint8_t out[8]) { return QByteArray(reinterpret_cast<const char*>(out), 8); }
+
+}  // namespace
+
+class UpgradeImageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void blockCount_data();
+    void blockCount();
+    void blockBytes_data();
+    void blockBytes();
+    void hexImageIsSentAsStored();
+    void sizeCheck_data();
+    void sizeCheck();
+    void informationAndFinish_data();
+    void informationAndFinish();
+};
+
+void UpgradeImageTest::blockCount_data()
+{
+    QTest::addColumn<uint32_t>("size");
+    QTest::addColumn<uint32_t>("blocks");
+    QTest::newRow("one byte") << 1u << 1u;
+    QTest::newRow("one block exactly") << 8u << 1u;
+    QTest::newRow("nine bytes") << 9u << 2u;
+    QTest::newRow("twenty bytes") << 20u << 3u;
+    QTest::newRow("4 KiB") << 4096u << 512u;
+    QTest::newRow("512 KiB") << 524288u << 65536u;
+    QTest::newRow("one byte more") << 524289u << 65537u;
+    QTest::newRow("no overflow near the top") << 0xFFFFFFFFu << 0x20000000u;
+}
+
+void UpgradeImageTest::blockCount()
+{
+    QFETCH(uint32_t, size);
+    QFETCH(uint32_t, blocks);
+    QCOMPARE(firmware::blockCountFor(size), blocks);
+}
+
+void UpgradeImageTest::blockBytes_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<uint32_t>("block");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("20 bytes, block 0") << 20 << 0u << QByteArray::fromHex("0102030405060708");
+    QTest::newRow("20 bytes, block 2: four bytes, four 0xFF") << 20 << 2u << QByteArray::fromHex("11121314ffffffff");
+    QTest::newRow("9 bytes, block 1: one byte, seven 0xFF") << 9 << 1u << QByteArray::fromHex("09ffffffffffffff");
+    QTest::newRow("past the end: all 0xFF") << 9 << 7u << QByteArray::fromHex("ffffffffffffffff");
+    QTest::newRow("512 KiB, last block") << 524288 << 65535u << counting(524288).right(8);
+    QTest::newRow("a block number whose byte offset passes 32 bits") << 16 << 0x30000000u
+                                                                     << QByteArray::fromHex("ffffffffffffffff");
+}
+
+void UpgradeImageTest::blockBytes()
+{
+    QFETCH(int, size);
+    QFETCH(uint32_t, block);
+    QFETCH(QByteArray, expected);
+    uint8_t out[8];
+    firmware::blockBytes(counting(size), block, out);
+    QCOMPARE(bytes(out).toHex(' '), expected.toHex(' '));
+}
+
+void UpgradeImageTest::hexImageIsSentAsStored()
+{
+    // A .hex file's text travels byte for byte; nothing parses or converts it.
+    const QByteArray text(":10010000214601360121470136007EFE09D2190140\r\n");
+    uint8_t out[8];
+    QByteArray sent;
+    for (uint32_t b = 0; b < firmware::blockCountFor(uint32_t(text.size())); ++b) {
+        firmware::blockBytes(text, b, out);
+        sent += bytes(out);
+    }
+    QCOMPARE(sent.left(text.size()), text);
+    QCOMPARE(sent.mid(text.size()), QByteArray(sent.size() - text.size(), '\xFF'));
+}
+
+void UpgradeImageTest::sizeCheck_data()
+{
+    QTest::addColumn<quint64>("size");
+    QTest::addColumn<int>("check");
+    QTest::newRow("empty") << quint64(0) << int(firmware::SizeCheck::empty);
+    QTest::newRow("one byte") << quint64(1) << int(firmware::SizeCheck::accepted);
+    QTest::newRow("512 KiB") << quint64(524288) << int(firmware::SizeCheck::accepted);
+    QTest::newRow("one byte more") << quint64(524289) << int(firmware::SizeCheck::tooLarge);
+    QTest::newRow("4 GiB + 1 is not mistaken for 1") << quint64(0x100000001ull) << int(firmware::SizeCheck::tooLarge);
+}
+
+void UpgradeImageTest::sizeCheck()
+{
+    QFETCH(quint64, size);
+    QFETCH(int, check);
+    QCOMPARE(int(firmware::checkSize(size)), check);
+}
+
+void UpgradeImageTest::informationAndFinish_data()
+{
+    QTest::addColumn<uint32_t>("size");
+    QTest::addColumn<QByteArray>("information");
+    QTest::addColumn<QByteArray>("finish");
+    QTest::newRow("20 bytes") << 20u << QByteArray::fromHex("1400000003000000") << QByteArray::fromHex("0300000000000000");
+    QTest::newRow("9 bytes") << 9u << QByteArray::fromHex("0900000002000000") << QByteArray::fromHex("0200000000000000");
+    QTest::newRow("512 KiB") << 524288u << QByteArray::fromHex("0000080000000100")
+                             << QByteArray::fromHex("0000010000000000");
+}
+
+void UpgradeImageTest::informationAndFinish()
+{
+    QFETCH(uint32_t, size);
+    QFETCH(QByteArray, information);
+    QFETCH(QByteArray, finish);
+    uint8_t out[8];
+    std::fill(out, out + 8, 0xAA);
+    firmware::informationBytes(size, firmware::blockCountFor(size), out);
+    QCOMPARE(bytes(out).toHex(' '), information.toHex(' '));
+    std::fill(out, out + 8, 0xAA);
+    firmware::finishBytes(firmware::blockCountFor(size), out);
+    QCOMPARE(bytes(out).toHex(' '), finish.toHex(' '));
+}
+
+QTEST_APPLESS_MAIN(UpgradeImageTest)
+#include "tst_upgrade_image.moc"
