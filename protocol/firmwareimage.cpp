@@ -1,5 +1,9 @@
 #include "protocol/firmwareimage.h"
 
+#include <QThread>
+
+#include <chrono>
+
 #include "protocol/framecodec.h"
 
 namespace firmware {
@@ -33,6 +37,15 @@ void finishBytes(uint32_t blocks, uint8_t out[8])
 {
     codec::writeLe32(out, blocks);
     codec::writeLe32(out + 4, 0);
+}
+
+void pauseAfterBlock()
+{
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + std::chrono::microseconds(1000);
+    QThread::usleep(800);
+    while (clock::now() < deadline)
+        QThread::yieldCurrentThread();
 }
 
 }  // namespace firmware

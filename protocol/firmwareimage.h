@@ -24,4 +24,9 @@ void informationBytes(uint32_t imageSize, uint32_t blocks, uint8_t out[8]);
 // Finish frame: bytes 0..3 the block count (little-endian), 4..7 zero.
 void finishBytes(uint32_t blocks, uint8_t out[8]);
 
+// The 1 ms the drive is given after each block: slept mostly, the last
+// stretch waited out on the clock, so the timer's overshoot does not add up
+// over thousands of blocks.
+void pauseAfterBlock();
+
 }  // namespace firmware

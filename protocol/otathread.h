@@ -16,6 +16,7 @@
 #include <mutex>
 
 #include "protocol/canframe.h"
+#include "protocol/firmwareimage.h"
 #include "protocol/paramstate.h"
 #include "protocol/scopestate.h"
 #include "protocol/shared.h"
@@ -229,7 +230,7 @@ public:
     uint32_t blockCount = 0;
     uint16_t blockIndex = 0;      // low 16 bits, as carried in the block identifier
     uint32_t blockPosition = 0;   // the full block number, so 65536 blocks end in the finish frame
-    std::function<void()> blockPause = [] { QThread::usleep(1000); };  // after each block; tests may shorten it
+    std::function<void()> blockPause = firmware::pauseAfterBlock;  // 1 ms after each block; tests may shorten it
 
     // ---- parameter transfer flags read by the run loop --------------------
     Relaxed<uint32_t> paramErrorFlags{0};
