@@ -59,6 +59,15 @@ void SimDrive::sendStatus(uint8_t type)
     answer(frame);
 }
 
+void SimDrive::sendIdentification()
+{
+    CanFrame reply;
+    reply.id = makeId(0, host, id);
+    reply.length = 8;
+    writeLe64(reply.data, uid);
+    answer(reply);
+}
+
 void SimDrive::sendModelReport()
 {
     CanFrame frame;
@@ -143,14 +152,9 @@ void SimDrive::receive(const CanFrame& frame)
 
     const uint8_t type = commType(frame.id);
     switch (type) {
-    case 0: {  // probe
-        CanFrame reply;
-        reply.id = makeId(0, host, id);
-        reply.length = 8;
-        writeLe64(reply.data, uid);
-        answer(reply);
+    case 0:  // probe
+        sendIdentification();
         break;
-    }
     case 1: {  // motion control: decode the set-points and answer with feedback
         const ModelReport report = decodeModelReport(model[0], model[1], model[2]);
         const Ranges r = report.ranges ? *report.ranges : Ranges();
@@ -184,11 +188,7 @@ void SimDrive::receive(const CanFrame& frame)
         if (readLe64(frame.data) != uid)
             break;
         id = high(frame.id);
-        CanFrame reply;
-        reply.id = makeId(0, host, id);
-        reply.length = 8;
-        writeLe64(reply.data, uid);
-        answer(reply);
+        sendIdentification();
         break;
     }
     case 18: {

@@ -63,6 +63,7 @@ public:
 
 private:
     void answer(const CanFrame& frame);
+    void sendIdentification();
     void sendModelReport();
     void startCalibration();
     void reportTick();
