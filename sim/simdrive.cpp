@@ -181,7 +181,8 @@ void SimDrive::receive(const CanFrame& frame)
         mode = 1;
         sendStatus(2);
         calibrationStep = 0;
-        calibrationTimer.start();
+        if (!silent)  // a silent drive sends no calibration reports either
+            calibrationTimer.start();
         break;
     case 6: ++zeroSets; position = 0; targetPosition = 0; sendStatus(2); break;
     case 7: {
@@ -201,8 +202,11 @@ void SimDrive::receive(const CanFrame& frame)
             if (reporting)
                 reportTimer.start(reportPeriodMs);
         }
-        if (index == 0x7005 && frame.data[4] == 7)  // jog: the speed word follows
-            targetVelocity = frame.data[5] ? uintToFloat(uint32_t(frame.data[6] << 8 | frame.data[7]), -50, 50, 16) : 0.0f;
+        if (index == 0x7005 && frame.data[4] == 7) {  // jog: the speed word follows, over this model's range
+            const ModelReport report = decodeModelReport(model[0], model[1], model[2]);
+            const Ranges r = report.ranges ? *report.ranges : Ranges();
+            targetVelocity = frame.data[5] ? uintToFloat(uint32_t(frame.data[6] << 8 | frame.data[7]), r.velMin, r.velMax, 16) : 0.0f;
+        }
         break;
     }
     case 20: mode = 3; sendStatus(2); break;
