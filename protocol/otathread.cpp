@@ -22,6 +22,7 @@ otaThread::~otaThread()
         stop();
         wait();
     }
+    closeWaveFile();  // every recorded line reaches the file
 }
 
 bool otaThread::onOwnerThread() const

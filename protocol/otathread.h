@@ -255,6 +255,7 @@ signals:
     void sendState();
     void WriteToSerial(QByteArray data, qint16 length);
     void scopeToShow(QVector<QCPGraphData>* samples);
+    void waveFileFailed();  // a wave line could not be written: saving stopped
 
 public slots:
     void getSerialData(QByteArray bytes);
@@ -292,6 +293,12 @@ public:
     void handleDescriptorFrame();                         // paramtransfer.cpp, type 19
     void executeScope(unsigned code, CanFrame& frame);     // scopestream.cpp, codes 24..27
     void handleScopeFrame();                              // scopestream.cpp, type 10
+    void completeConfiguration();                         // scopestream.cpp, the last channel reply
+    void decodeSample();                                  // scopestream.cpp
+    void materializeWindows();                            // sampleVectors from the windows
+    bool closeWaveFile();                                 // false when the last lines could not be written
+    void failWaveFile();
+    QByteArray waveLine;                                  // reused for every sample's line
 
     // Hands work from the run loop to the GUI thread, in order; the queue's own
     // lock makes each handover visible to the other thread.

@@ -268,8 +268,7 @@ void RunLoopTest::scopeStopRepeats()
     worker.scopeRunning = 1;
     worker.setPending(opScopeStop);
     worker.pollOnce();
-    if (loop.written.isEmpty())
-        QSKIP("the oscilloscope's stop request is not built yet");
+    QCOMPARE(loop.written.size(), 1);
     for (int i = 0; i < 4; ++i)
         worker.pollOnce();
     QCOMPARE(loop.written.size(), 5);

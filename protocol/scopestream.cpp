@@ -1,0 +1,249 @@
+// The oscilloscope on the wire: the frequency, the channel groups, start and
+// stop (commands 24..27), and the drive's communication type 10 frames:
+// the replies to the configuration and the sample stream, decoded into the
+// per-channel windows and the wave file.
+
+#include <algorithm>
+
+#include "protocol/framecodec.h"
+#include "protocol/otathread.h"
+#include "protocol/scopecodec.h"
+
+using namespace codec;
+using namespace scopecodec;
+
+namespace {
+
+uint16_t hostField(SubCode sub) { return uint16_t((sub << 8) | hostId); }
+
+}  // namespace
+
+void SampleWindow::reset(uint32_t capacity)
+{
+    ring = QVector<QCPGraphData>(int(capacity));
+    head = 0;
+    count = 0;
+}
+
+void SampleWindow::append(double key, double value)
+{
+    const uint32_t cap = capacity();
+    if (cap == 0)
+        return;
+    uint32_t slot = head + count;
+    if (slot >= cap)
+        slot -= cap;
+    ring.data()[slot] = QCPGraphData(key, value);
+    if (count < cap)
+        ++count;
+    else if (++head == cap)
+        head = 0;
+}
+
+QVector<QCPGraphData> SampleWindow::toVector() const
+{
+    QVector<QCPGraphData> points(static_cast<int>(count));
+    const uint32_t cap = capacity();
+    const uint32_t first = std::min(count, cap - head);
+    const QCPGraphData* from = ring.constData();
+    QCPGraphData* to = points.data();
+    std::copy(from + head, from + head + first, to);
+    std::copy(from, from + (count - first), to + first);
+    return points;
+}
+
+void otaThread::executeScope(unsigned code, CanFrame& frame)
+{
+    switch (code) {
+    case cmdScopeFrequency:
+        writeLe16(frame.data, scopeFrequency);
+        frame.data[2] = 17;
+        frame.data[3] = 0;
+        writeLe32(frame.data + 4, 921600);
+        frame.id = makeId(10, targetId, hostField(subFrequency));
+        sendCanFrame(frame);
+        setPending(opScopeConfig);
+        break;
+    case cmdScopeChannels:
+        // slots beyond the channel count carry 0: the drive takes the count from the identifier
+        for (int i = 0; i < 4; ++i) {
+            const int position = scopeConfigCursor + i;
+            const uint16_t channelCode =
+                position < scopeChannelCount && position < 8 ? channelCodes[scopeChannels[position] & 7] : 0;
+            writeLe16(frame.data + 2 * i, channelCode);
+        }
+        frame.id = makeId(10, targetId, channelGroupField(scopeChannelCount, scopeConfigCursor));
+        scopeConfigCursor = uint8_t(scopeConfigCursor + 4);
+        sendCanFrame(frame);
+        setPending(opScopeConfig);
+        break;
+    case cmdScopeStart:
+        sampleFramesSeen = 0;
+        droppedSamples = 0;
+        frame.id = makeId(10, targetId, hostField(subSample));
+        sendCanFrame(frame);
+        setPending(opScopeStart);
+        break;
+    case cmdScopeStop:  // also repeated by the run loop: touches nothing but the frame
+        frame.id = makeId(10, targetId, hostField(subStop));
+        sendCanFrame(frame);
+        setPending(opScopeStop);
+        break;
+    default:
+        setPending(opNone);
+        break;
+    }
+}
+
+void otaThread::handleScopeFrame()
+{
+    const uint32_t id = rxFrame.id;
+    const unsigned sub = (id >> 16) & 3;
+    const unsigned error = (id >> 18) & 3;
+    const unsigned frameNumber = (id >> 20) & 0x0F;
+
+    // Samples still in flight do not end a stop request: a lost stop is
+    // repeated until the drive reports the stream stopped.
+    const bool stopping = pendingOp.load(std::memory_order_acquire) == opScopeStop;
+    if (!(sub == subSample && stopping) && pendingOp.load(std::memory_order_relaxed) != opNone)
+        pendingOp.store(opNone, std::memory_order_release);
+    paramErrorFlags = 0;
+
+    switch (sub) {
+    case subFrequency:
+        tickMicros = readLeFloat(rxFrame.data);
+        freqReplyWord1 = readLe16(rxFrame.data + 4);
+        freqReplyWord2 = readLe16(rxFrame.data + 6);
+        if (error == 0) {
+            raiseState(stScopeFreqOk);
+        } else {
+            paramErrorFlags = 0x02;
+            raiseState(stScopeConfigError);
+        }
+        break;
+    case subChannels:
+        sampleTime = 0;
+        lastTimestamp = 0;
+        if (error != 0) {
+            paramErrorFlags = 0x04u << (error - 1);
+            raiseState(stScopeConfigError);
+        } else if (scopeConfigCursor < scopeChannelCount) {
+            execute(cmdScopeChannels);
+        } else {
+            completeConfiguration();
+        }
+        break;
+    case subSample:
+        scopeRunning.store(1, std::memory_order_release);
+        if (error != 0) {
+            paramErrorFlags = 0x20;
+            raiseState(stScopeConfigError);
+            break;
+        }
+        std::copy(rxFrame.data, rxFrame.data + 8, sampleBuffer + 8 * frameNumber);
+        sampleFramesSeen = uint16_t(sampleFramesSeen | (1u << frameNumber));
+        if (8 * frameNumber + 8 >= sampleBytes) {
+            // decoded only when every frame of the sample arrived since the previous one completed
+            const uint32_t all = (2u << frameNumber) - 1;
+            if (sampleFramesSeen == all)
+                decodeSample();
+            else
+                ++droppedSamples;
+            sampleFramesSeen = 0;
+        }
+        break;
+    default:
+        scopeRunning.store(0, std::memory_order_release);
+        raiseState(stScopeStopped);
+        break;
+    }
+}
+
+void otaThread::completeConfiguration()
+{
+    bool typesMatch = true;
+    for (int i = 0; i < scopeChannelCount && i < 8; ++i) {
+        const int c = scopeChannels[i] & 7;
+        const uint8_t nibbles = rxFrame.data[i / 2];
+        channelTypeEcho[c] = (i % 2 == 0) ? (nibbles & 0x0F) : (nibbles >> 4);
+        typesMatch = typesMatch && channelTypeEcho[c] == channelTypes[c];
+    }
+    emitEvery = emissionPeriod(scopeFrequency);
+    windowCapacity = windowPoints(scopeFrequency);
+    for (int c = 0; c < 8; ++c) {
+        sampleVectors[c] = QVector<QCPGraphData>();
+        sampleWindows[c].reset(0);
+    }
+    for (int i = 0; i < scopeChannelCount && i < 8; ++i)
+        sampleWindows[scopeChannels[i] & 7].reset(windowCapacity);
+    emitCounter = 0;
+    sampleCount = 0;
+    windowFull = false;
+    sampleFramesSeen = 0;
+    decodedSamples = 0;
+    if (typesMatch) {
+        raiseState(stScopeChannelsOk);
+    } else {
+        paramErrorFlags = 0x40;
+        raiseState(stScopeConfigError);
+    }
+}
+
+void otaThread::decodeSample()
+{
+    const uint16_t timestamp = readLe16(sampleBuffer);
+    sampleTime += double(ticksToSeconds(timestampTicks(lastTimestamp, timestamp), tickMicros));
+    lastTimestamp = timestamp;
+
+    const int count = std::min<int>(scopeChannelCount, 8);
+    uint32_t listTypes[8];
+    const uint8_t* p = sampleBuffer + 2;
+    for (int i = 0; i < count; ++i) {
+        const int c = scopeChannels[i] & 7;
+        listTypes[i] = channelTypes[c];
+        sampleWindows[c].append(sampleTime, sampleValue(channelTypes[c], p));
+        p += valueSize(channelTypes[c]);
+    }
+    ++decodedSamples;
+
+    if (waveSaving) {
+        waveLine.resize(0);
+        appendWaveLine(waveLine, sampleTime, sampleBuffer + 2, listTypes, count);
+        if (waveFile.write(waveLine) != waveLine.size())
+            failWaveFile();
+    }
+
+    if (!windowFull && ++sampleCount >= windowCapacity)
+        windowFull = true;
+
+    if (++emitCounter >= emitEvery) {
+        emitCounter = 0;
+        if (waveSaving && !waveFile.flush())
+            failWaveFile();
+        materializeWindows();
+        emit scopeToShow(sampleVectors);
+    }
+}
+
+void otaThread::materializeWindows()
+{
+    for (int i = 0; i < scopeChannelCount && i < 8; ++i) {
+        const int c = scopeChannels[i] & 7;
+        sampleVectors[c] = sampleWindows[c].toVector();
+    }
+}
+
+bool otaThread::closeWaveFile()
+{
+    const bool flushed = !waveFile.isOpen() || waveFile.flush();
+    waveFile.close();
+    waveSaving = false;
+    return flushed;
+}
+
+void otaThread::failWaveFile()
+{
+    waveFile.close();
+    waveSaving = false;
+    emit waveFileFailed();
+}
