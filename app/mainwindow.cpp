@@ -89,6 +89,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     connect(this, &MainWindow::sendRecvData, &worker, &otaThread::getSerialData);
     connect(&worker, &otaThread::WriteToSerial, this, &MainWindow::writeToCom);
     connect(&worker, &otaThread::scopeToShow, this, &MainWindow::waveFreShow);
+    connect(&worker, &otaThread::waveFileFailed, this, &MainWindow::onWaveFileFailed);
     connect(serialPort, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) { onSerialError(int(error)); });
 
     worker.start();  // 20
@@ -102,6 +103,7 @@ MainWindow::~MainWindow()
     if (!worker.wait(100))
         worker.terminate();
     writeLogPiece();
+    worker.closeWaveFile();  // the recorded samples reach the file before the window goes
     delete ui;
     ui = nullptr;
     if (logFile.isOpen())

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -17,6 +18,7 @@
 #include "ui/bilingual.h"
 
 class QCPGraphData;
+class QComboBox;
 class QSerialPort;
 
 namespace Ui {
@@ -98,6 +100,7 @@ public:
     void commitValueCell(int kind, int index);
     void resetScopeSelectors();
     void fillScopeSelectors();
+    std::array<QComboBox*, 8> channelSelectors() const;  // comboBoxCh1 .. comboBoxCh8
     void setValueCellColor(uint32_t kind, uint32_t index, const class QColor& color);
     void checkTextCell(int row, uint16_t index);
     void checkNumberCell(int row, uint16_t index);
@@ -105,6 +108,10 @@ public:
     // The export's question box (title, text; true for Yes) and the opening of the file; tests answer them.
     std::function<bool(const QString&, const QString&)> askYesNo;
     std::function<void(const QString& path)> openExportedFile;
+
+    // ---- scope/ -------------------------------------------------------------
+    void resetWaveSaveButton();  // the wave file is closed: the button offers saving again
+    void onWaveFileFailed();
 
     // ---- ui/: language table and log -------------------------------------
     void applyLanguageTable();

@@ -24,12 +24,6 @@ constexpr int valueColumn = 6;
 const char* const kindColours[4] = {"#a0f446", "#d4e8c8", "#63e2ee", "#bbd5d7"};
 const QString noChannel = QString::fromUtf8("无/none");
 
-std::array<QComboBox*, 8> selectorsOf(Ui::MainWindow* ui)
-{
-    return {ui->comboBoxCh1, ui->comboBoxCh2, ui->comboBoxCh3, ui->comboBoxCh4,
-            ui->comboBoxCh5, ui->comboBoxCh6, ui->comboBoxCh7, ui->comboBoxCh8};
-}
-
 uint16_t clampToU16(double x)
 {
     if (!(x > 0))
@@ -38,6 +32,12 @@ uint16_t clampToU16(double x)
 }
 
 }  // namespace
+
+std::array<QComboBox*, 8> MainWindow::channelSelectors() const
+{
+    return {ui->comboBoxCh1, ui->comboBoxCh2, ui->comboBoxCh3, ui->comboBoxCh4,
+            ui->comboBoxCh5, ui->comboBoxCh6, ui->comboBoxCh7, ui->comboBoxCh8};
+}
 
 void MainWindow::resetParameterTable()
 {
@@ -205,7 +205,7 @@ void MainWindow::commitValueCell(int kind, int index)
 void MainWindow::resetScopeSelectors()
 {
     channelNames = QStringList{noChannel};
-    const auto selectors = selectorsOf(ui);
+    const auto selectors = channelSelectors();
     for (int c = 0; c < 8; ++c) {
         QComboBox* box = selectors[c];
         const QSignalBlocker blocker(box);
@@ -233,11 +233,14 @@ void MainWindow::resetScopeSelectors()
     worker.scopeFrequency = 100;
     worker.scopeFrequencyMax = 2600;
     worker.scopeFrequencyMin = 1;
+    worker.scopeChannelCount = 0;
+    std::fill(std::begin(worker.channelCodes), std::end(worker.channelCodes), 0);
+    std::fill(std::begin(worker.scopeChannels), std::end(worker.scopeChannels), 0);
 }
 
 void MainWindow::fillScopeSelectors()
 {
-    const auto selectors = selectorsOf(ui);
+    const auto selectors = channelSelectors();
     for (int c = 0; c < 8; ++c) {
         QComboBox* box = selectors[c];
         const QSignalBlocker blocker(box);
@@ -270,6 +273,6 @@ void MainWindow::fillScopeSelectors()
     ui->lineEditSetEchoFre->setEnabled(true);
     ui->pushButtonEchoSet->setEnabled(true);
     ui->pushButtonEchoStart->setEnabled(false);
-    ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
+    ui->pushButtonEchoStart->setText(tr2("start", "启动"));
     ui->pushButtonSaveWave->setEnabled(false);
 }

@@ -75,6 +75,16 @@ const BitText readBits[] = {
     {0x10, "/Number mismatch", "/编号不匹配"},
 };
 
+const BitText scopeBits[] = {
+    {0x01, "/Unknown command", "/未知命令"},
+    {0x02, "/Frequency configuration out of range", "/频率配置超出范围"},
+    {0x04, "/unknown variables", "/未知变量"},
+    {0x08, "/Data exceeds the frequency that can be output", "/数据超出频率可输出数量"},
+    {0x10, "/Frame Error", "/错帧"},
+    {0x20, "/Startup Error", "/启动错误"},
+    {0x40, "/Type Error", "/类型错误"},
+};
+
 const BitText writeBits[] = {
     {0x0002, "/No such parameter", "/无此参数"},
     {0x0004, "/Unmodifiable", "/不可修改"},
@@ -237,6 +247,15 @@ QString writeErrorText(bool english, uint16_t code, uint32_t flags)
 {
     return pickText(english, "Write parameter ", "写参数") + parameterCodeText(code)
         + pickText(english, "An error occurred:", "发生错误:") + bitTexts(english, flags, writeBits);
+}
+
+QString scopeErrorText(bool english, uint32_t flags, uint16_t rangeHigh, uint16_t rangeLow)
+{
+    QString text = pickText(english, "The oscilloscope configuration sent an error:", "示波器配置发送错误:")
+        + QString::number(flags, 16) + bitTexts(english, flags, scopeBits);
+    if (flags & 0x02)
+        text += QString::number(rangeLow) + QStringLiteral("~") + QString::number(rangeHigh);
+    return text;
 }
 
 const int parameterColumnWidths[7] = {100, 120, 60, 60, 80, 80, 10};

@@ -47,6 +47,8 @@ TextEdit checkTextEdit(const QString& current, const QString& text);
 QString downloadErrorText(uint32_t flags);
 QString readErrorText(bool english, uint16_t code, uint32_t flags);
 QString writeErrorText(bool english, uint16_t code, uint32_t flags);
+// The oscilloscope's error word; with bit 1 the drive's range (its reply words 2 and 1) follows.
+QString scopeErrorText(bool english, uint32_t flags, uint16_t rangeHigh, uint16_t rangeLow);
 
 // The seven column titles of the parameter table.
 QStringList parameterHeaders(bool english);

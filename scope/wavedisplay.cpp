@@ -41,3 +41,35 @@ waveDisplay::waveDisplay(QWidget* parent) : QCustomPlot(parent)
     xAxis->setRange(0, 10);
     yAxis->setRange(0, 1);
 }
+
+void waveDisplay::clearChannels()
+{
+    for (int k = 0; k < graphCount(); ++k) {
+        graph(k)->data()->clear();
+        graph(k)->setVisible(false);
+    }
+    shownChannelCount = 0;
+    xAxis->setRange(0, 10);
+    yAxis->setRange(0, 1);
+    replot(QCustomPlot::rpRefreshHint);
+}
+
+void waveDisplay::setActiveChannels(const uint8_t* channels, int count)
+{
+    shownChannelCount = 0;
+    for (int i = 0; i < count && i < 8; ++i) {
+        const int k = channels[i] & 7;
+        shownChannels[shownChannelCount++] = uint8_t(k);
+        graph(k)->setVisible(true);
+    }
+}
+
+void waveDisplay::showSamples(QVector<QCPGraphData>* windows)
+{
+    for (int i = 0; i < shownChannelCount; ++i) {
+        QCPGraph* g = graph(shownChannels[i]);
+        g->data()->set(windows[shownChannels[i]], true);
+        g->rescaleAxes(i > 0);
+    }
+    replot(QCustomPlot::rpRefreshHint);
+}

@@ -10,5 +10,15 @@ class waveDisplay : public QCustomPlot {
 public:
     explicit waveDisplay(QWidget* parent = nullptr);
 
+    // Empties and hides every graph and returns the axes to their start ranges.
+    void clearChannels();
+    // The channels of a configuration; their graphs become visible.
+    void setActiveChannels(const uint8_t* channels, int count);
+    // Adopts each shown channel's window (shared, not copied) and fits the axes to all of them.
+    void showSamples(QVector<QCPGraphData>* windows);
+
+    uint8_t shownChannels[8] = {};
+    int shownChannelCount = 0;
+
     static const QColor channelColors[8];
 };

@@ -3,9 +3,13 @@
 #include "sim/simbootloader.h"
 #include "sim/simdrive.h"
 #include "sim/simparamtable.h"
+#include "sim/simscope.h"
 
 void installSimFeatures(SimDrive& drive)
 {
     drive.addFeature(std::make_unique<SimBootloader>(drive));
-    drive.addFeature(std::make_unique<SimParamTable>(drive));
+    auto table = std::make_unique<SimParamTable>(drive);
+    const SimParamTable* variables = table.get();
+    drive.addFeature(std::move(table));
+    drive.addFeature(std::make_unique<SimScope>(drive, variables));
 }

@@ -1,0 +1,87 @@
+// The oscilloscope tab's controls: the output frequency field, the channel
+// configuration and start/stop of the stream.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "app/mainwindow.h"
+#include "protocol/scopecodec.h"
+#include "ui_mainwindow.h"
+
+using namespace scopecodec;
+
+void MainWindow::on_lineEditSetEchoFre_textChanged(QString arg1)
+{
+    const FrequencyEntry entry = parseFrequency(arg1, worker.scopeFrequencyMin, worker.scopeFrequencyMax);
+    worker.scopeFrequency = entry.value;
+    if (entry.accepted) {
+        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:green;"));
+        ui->label_selChInfo->setText(tr2("Output frequency setting：", "输出频率设置：") + QString::number(entry.value)
+                                     + QStringLiteral(" HZ"));
+        return;
+    }
+    ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
+    ui->label_selChInfo->setText(tr2("Output frequency setting range：", "输出频率设置范围：")
+                                 + QString::number(worker.scopeFrequencyMin) + QStringLiteral("~")
+                                 + QString::number(worker.scopeFrequencyMax) + QStringLiteral(" HZ"));
+    const QSignalBlocker blocker(ui->lineEditSetEchoFre);
+    ui->lineEditSetEchoFre->setText(QString::number(entry.value));
+}
+
+void MainWindow::on_pushButtonEchoSet_clicked()
+{
+    ui->pushButtonEchoStart->setEnabled(false);
+    ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
+
+    int selected[8];
+    const auto selectors = channelSelectors();
+    for (int c = 0; c < 8; ++c)
+        selected[c] = selectors[c]->currentIndex();
+    const ChannelPlan plan = planChannels(selected, worker);
+    std::copy(std::begin(plan.codes), std::end(plan.codes), worker.channelCodes);
+    std::copy(std::begin(plan.types), std::end(plan.types), worker.channelTypes);
+    std::copy(std::begin(plan.channels), std::end(plan.channels), worker.scopeChannels);
+    worker.scopeChannelCount = plan.count;
+    worker.sampleBytes = plan.sampleBytes;
+
+    if (worker.waveSaving) {
+        if (!worker.closeWaveFile())
+            onWaveFileFailed();
+        resetWaveSaveButton();
+    }
+
+    switch (checkConfiguration(plan, worker.scopeFrequency, worker.scopeFrequencyMax)) {
+    case ConfigVerdict::NoChannels:
+        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
+        ui->label_selChInfo->setText(tr2("No valid channels. Please configure the channels.!", "没有通道有效，请配置通道!"));
+        break;
+    case ConfigVerdict::TooFast:
+        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
+        ui->label_selChInfo->setText(tr2("The set frequency is too high!", "设置频率过高!"));
+        break;
+    case ConfigVerdict::Accepted:
+        worker.execute(cmdScopeFrequency);
+        break;
+    }
+}
+
+void MainWindow::on_pushButtonEchoStart_clicked()
+{
+    const QString text = ui->pushButtonEchoStart->text();
+    if (text == QString::fromUtf8("启动") || text == QStringLiteral("Start")) {
+        ui->pushButtonEchoStart->setText(tr2("stop", "停止"));
+        ui->pushButtonEchoSet->setEnabled(false);
+        ui->lineEditSetEchoFre->setEnabled(false);
+        for (QComboBox* box : channelSelectors())
+            box->setEnabled(false);
+        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:green;"));
+        ui->label_selChInfo->setText(tr2("Oscilloscope on！", "示波器开启！"));
+        worker.execute(cmdScopeStart);
+    } else {
+        ui->pushButtonEchoStart->setEnabled(false);
+        worker.execute(cmdScopeStop);
+    }
+}

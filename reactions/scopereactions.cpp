@@ -1,0 +1,60 @@
+// Reactions to the oscilloscope: configuration errors and time-out, the
+// accepted frequency and channels, the stopped stream.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/mainwindow.h"
+#include "params/valuetext.h"
+#include "scope/wavedisplay.h"
+#include "ui_mainwindow.h"
+
+void MainWindow::reactScope(int code)
+{
+    QLabel* info = ui->label_selChInfo;
+    const QString red = QStringLiteral("color:red;");
+    const QString green = QStringLiteral("color:green;");
+
+    switch (code) {
+    case stScopeConfigError:
+        info->setStyleSheet(red);
+        info->setText(scopeErrorText(languageEnglish, worker.paramErrorFlags, worker.freqReplyWord1, worker.freqReplyWord2));
+        break;
+    case stScopeConfigTimeout:
+        info->setStyleSheet(red);
+        info->setText(tr2("Oscilloscope configuration timeout!", "示波器配置超时！"));
+        break;
+    case stScopeFreqOk:
+        info->setStyleSheet(green);
+        info->setText(tr2("Frequency configuration successful!", "频率配置成功！"));
+        worker.scopeConfigCursor = 0;
+        worker.execute(cmdScopeChannels);
+        break;
+    case stScopeChannelsOk:
+        ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
+        info->setText(tr2("The channel configuration was successful！", "通道配置成功！"));
+        ui->waveShow->clearChannels();
+        ui->waveShow->setActiveChannels(worker.scopeChannels, worker.scopeChannelCount);
+        ui->pushButtonEchoStart->setEnabled(true);
+        ui->pushButtonSaveWave->setEnabled(true);
+        info->setStyleSheet(green);
+        break;
+    case stScopeStopped:
+        info->setText(tr2("A winner never stops trying", "成功停止"));
+        ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
+        info->setStyleSheet(green);
+        ui->pushButtonEchoSet->setEnabled(true);
+        ui->lineEditSetEchoFre->setEnabled(true);
+        for (QComboBox* box : channelSelectors())
+            box->setEnabled(true);
+        if (worker.droppedSamples > 0) {
+            logLine(tr2("Incomplete samples dropped: ", "丢弃不完整样本：") + QString::number(worker.droppedSamples));
+            worker.droppedSamples = 0;
+        }
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,53 @@
+// The plot's batches and the wave data file button.
+
+#include <QDateTime>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/mainwindow.h"
+#include "scope/wavedisplay.h"
+#include "ui_mainwindow.h"
+
+void MainWindow::waveFreShow(QVector<QCPGraphData>* samples)
+{
+    ui->waveShow->showSamples(samples);
+}
+
+void MainWindow::on_pushButtonSaveWave_clicked()
+{
+    if (worker.waveSaving) {
+        if (!worker.closeWaveFile())
+            onWaveFileFailed();
+        resetWaveSaveButton();
+        return;
+    }
+    const QString proposed = QStringLiteral("./%1%2.txt")
+                                 .arg(QStringLiteral("wave_"),
+                                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss")));
+    const QString name = askSaveFileName(tr("Wave file"), proposed, QStringLiteral("TXT Files(*.txt)"));
+    if (name.isEmpty()) {
+        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:blue;"));
+        ui->label_selChInfo->setText(tr2("No data save file specified！", "未指定数据保存文件！"));
+        return;
+    }
+    worker.waveFile.setFileName(name);
+    if (!worker.waveFile.open(QIODevice::ReadWrite | QIODevice::Append)) {
+        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
+        ui->label_selChInfo->setText(tr2("The data save file is invalid！", "数据保存文件无效！"));
+        return;
+    }
+    worker.waveSaving = true;
+    ui->pushButtonSaveWave->setText(tr2("Stop saving", "停止保存"));
+}
+
+void MainWindow::resetWaveSaveButton()
+{
+    ui->pushButtonSaveWave->setText(tr2("Data saving", "数据保存"));
+}
+
+void MainWindow::onWaveFileFailed()
+{
+    resetWaveSaveButton();
+    ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
+    ui->label_selChInfo->setText(tr2("The data save file is invalid！", "数据保存文件无效！"));
+}
