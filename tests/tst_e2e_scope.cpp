@@ -1,0 +1,113 @@
+// The oscilloscope end to end: the real serial port against the simulated
+// drive's table and oscilloscope. Configure, start, a second of samples into
+// the plot and the wave file, stop; an error reply with the drive's range.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "scope/wavedisplay.h"
+#include "sim/simscope.h"
+#include "support/e2e.h"
+
+namespace {
+
+bool detectAndDownload(SimulatedRig& rig)
+{
+    rig.click("pushButtonGetDevInfo");
+    if (!QTest::qWaitFor([&] { return rig.widget<QComboBox>("comboBoxDev")->count() == 1; }, 5000))
+        return false;
+    rig.click("pushButtonRefreshTable");
+    return QTest::qWaitFor(
+        [&] { return rig.widget<QLabel>("labelParaInfo")->text() == QString::fromUtf8("更新参数表成功！"); }, 10000);
+}
+
+bool waitInfo(SimulatedRig& rig, const QString& text, int ms = 5000)
+{
+    return QTest::qWaitFor([&] { return rig.widget<QLabel>("label_selChInfo")->text() == text; }, ms);
+}
+
+}  // namespace
+
+class E2eScopeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void streamIntoPlotAndFile();
+    void errorReplyShowsTheRange();
+};
+
+void E2eScopeTest::streamIntoPlotAndFile()
+{
+    SimulatedRig rig;
+    QVERIFY(rig.start());
+    QVERIFY(rig.openAndHandshake());
+    QVERIFY(detectAndDownload(rig));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wave.txt");
+    rig.window->askSaveFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    // a sine (uint8), a square (float) and a ramp (int16) at 500 Hz
+    rig.widget<QComboBox>("comboBoxCh1")->setCurrentIndex(1);   // 0x2003
+    rig.widget<QComboBox>("comboBoxCh4")->setCurrentIndex(3);   // 0x2005
+    rig.widget<QComboBox>("comboBoxCh6")->setCurrentIndex(17);  // 0x3005
+    rig.widget<QLineEdit>("lineEditSetEchoFre")->setText("500");
+    rig.click("pushButtonEchoSet");
+    QVERIFY(waitInfo(rig, QString::fromUtf8("通道配置成功！")));
+    rig.click("pushButtonSaveWave");
+    QVERIFY(rig.window->worker.waveSaving);
+
+    rig.click("pushButtonEchoStart");
+    QTest::qWait(1000);
+    rig.click("pushButtonEchoStart");
+    QVERIFY(waitInfo(rig, QString::fromUtf8("成功停止")));
+    rig.click("pushButtonSaveWave");
+
+    const int decoded = int(rig.window->worker.decodedSamples);
+    int sent = 0;
+    rig.sim.runOnSimThread([&] { sent = rig.sim.drive(0)->feature<SimScope>()->samplesSent; });
+    QVERIFY2(decoded >= 300, qPrintable(QString::number(decoded)));
+    QCOMPARE(decoded, sent);
+    QCOMPARE(int(rig.window->worker.droppedSamples), 0);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size() - 1, decoded);
+    for (int i = 0; i + 1 < lines.size(); ++i)
+        QCOMPARE(lines[i].size(), 14 + 4 + 12 + 7 + 1);
+
+    // the plot shows three whole windows, the last point at the last sample's time
+    auto* plot = rig.widget<waveDisplay>("waveShow");
+    for (int k : {0, 3, 5}) {
+        QVERIFY(plot->graph(k)->visible());
+        QVERIFY(plot->graph(k)->dataCount() > 0);
+    }
+    QVERIFY(plot->graph(0)->dataCount() <= decoded);
+    QVERIFY(plot->graph(0)->dataCount() >= decoded - int(rig.window->worker.emitEvery));
+    QVERIFY(!plot->graph(1)->visible());
+}
+
+void E2eScopeTest::errorReplyShowsTheRange()
+{
+    SimulatedRig rig;
+    QVERIFY(rig.start());
+    QVERIFY(rig.openAndHandshake());
+    QVERIFY(detectAndDownload(rig));
+    rig.sim.runOnSimThread([&] {
+        auto* scope = rig.sim.drive(0)->feature<SimScope>();
+        scope->frequencyMax = 2000;
+        scope->frequencyMin = 5;
+        scope->frequencyErrorCode = 1;
+    });
+    rig.widget<QComboBox>("comboBoxCh2")->setCurrentIndex(3);
+    rig.click("pushButtonEchoSet");
+    QVERIFY(waitInfo(rig, QString::fromUtf8("示波器配置发送错误:2/频率配置超出范围5~2000")));
+    QVERIFY(!rig.widget<QPushButton>("pushButtonEchoStart")->isEnabled());
+}
+
+QTEST_MAIN(E2eScopeTest)
+#include "tst_e2e_scope.moc"
