@@ -28,6 +28,8 @@ waveDisplay::waveDisplay(QWidget* parent) : QCustomPlot(parent)
     for (int k = 0; k < 8; ++k) {
         QCPGraph* graph = addGraph();
         graph->setPen(QPen(channelColors[k], 1));
+        // Windows hold many points per pixel column: antialiasing them costs several times the replot.
+        graph->setAntialiased(false);
         graph->setVisible(false);
     }
     setBackground(QBrush(QColor(250, 250, 250)));
@@ -71,5 +73,7 @@ void waveDisplay::showSamples(QVector<QCPGraphData>* windows)
         g->data()->set(windows[shownChannels[i]], true);
         g->rescaleAxes(i > 0);
     }
-    replot(QCustomPlot::rpRefreshHint);
+    // Batches arriving while a replot is still due are drawn together: a plot that
+    // takes longer than a batch period never holds back the receive path.
+    replot(QCustomPlot::rpQueuedReplot);
 }
