@@ -1,12 +1,16 @@
 // torvane-demo: the window with a simulated adapter and drives already in the
-// port list. With --tour DIR it runs a short scripted session and saves a
-// screenshot of the window after each step.
+// port list. With --tour DIR it runs a short scripted session (detection,
+// enable, reporting, the parameter table, the oscilloscope, then the same in
+// English) and saves a screenshot of the window after each step.
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <functional>
@@ -76,6 +80,42 @@ QAbstractButton* button(MainWindow& w, const char* name)
     return w.findChild<QAbstractButton*>(QString::fromLatin1(name));
 }
 
+void showTab(MainWindow& w, const char* name)
+{
+    auto* tabs = w.findChild<QTabWidget*>("tabWidget");
+    tabs->setCurrentWidget(tabs->findChild<QWidget*>(QString::fromLatin1(name)));
+}
+
+bool labelIs(MainWindow& w, const char* name, const char* english, const char* chinese)
+{
+    return w.findChild<QLabel*>(QString::fromLatin1(name))->text() == w.tr2(english, chinese);
+}
+
+// Four variables of the drive's table at 500 Hz: a byte, a float, two 16-bit words.
+void configureScope(MainWindow& w)
+{
+    showTab(w, "tab_Oscilloscope");
+    const int variables[4] = {1, 3, 6, 7};
+    for (int c = 0; c < 4; ++c)
+        w.findChild<QComboBox*>(QStringLiteral("comboBoxCh%1").arg(c + 1))->setCurrentIndex(variables[c]);
+    w.findChild<QLineEdit*>("lineEditSetEchoFre")->setText(QStringLiteral("500"));
+    button(w, "pushButtonEchoSet")->click();
+}
+
+// The steps from a detected drive to a running oscilloscope; `suffix` names the language.
+std::vector<TourStep> tableAndScope(MainWindow& w, const QString& suffix)
+{
+    return {
+        {"parameter-table" + suffix, [&w] { showTab(w, "tab_setPara"); button(w, "pushButtonRefreshTable")->click(); },
+         [&w] { return labelIs(w, "labelParaInfo", "Update parameter table successfully!", "更新参数表成功！"); }, 10000},
+        {"scope-configured" + suffix, [&w] { configureScope(w); },
+         [&w] { return button(w, "pushButtonEchoStart")->isEnabled(); }, 4000},
+        {"scope-running" + suffix, [&w] { button(w, "pushButtonEchoStart")->click(); }, [] { return false; }, 3000},
+        {"scope-stopped" + suffix, [&w] { button(w, "pushButtonEchoStart")->click(); },
+         [&w] { return labelIs(w, "label_selChInfo", "A winner never stops trying", "成功停止"); }, 3000},
+    };
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -116,6 +156,19 @@ int main(int argc, char* argv[])
                  button(window, "pushButtonCfgReset")->click();
              }, [] { return false; }, 600},
         };
+        for (TourStep& step : tableAndScope(window, QString()))
+            tour->steps.push_back(step);
+        // The language switches while the port is closed.
+        tour->steps.push_back({"english", [&] {
+                                   button(window, "pushButtonOpenCom")->click();
+                                   button(window, "pushButtonlanguage")->click();
+                               }, [] { return false; }, 600});
+        tour->steps.push_back({"adapter-ready-en", [&] { button(window, "pushButtonOpenCom")->click(); },
+                               [&] { return button(window, "pushButtonGetDevInfo")->isEnabled(); }, 8000});
+        tour->steps.push_back({"drive-detected-en", [&] { button(window, "pushButtonGetDevInfo")->click(); },
+                               [&] { return window.findChild<QComboBox*>("comboBoxDev")->count() > 0; }, 4000});
+        for (TourStep& step : tableAndScope(window, "-en"))
+            tour->steps.push_back(step);
         QTimer::singleShot(500, tour.get(), [&] { tour->start(); });
     }
     const int code = app.exec();
