@@ -27,7 +27,6 @@ void otaThread::execute(unsigned code)
         sendCanFrame(frame);
         setPending(op);
     };
-    const uint64_t selectedUid = selectedDevice < maxDevices ? deviceUids[selectedDevice] : 0;
 
     switch (code) {
     case cmdIdle:
@@ -62,8 +61,8 @@ void otaThread::execute(unsigned code)
         scanId = 0;
         setPending(opDeviceScan);
         break;
-    case cmdSetCanId:
-        putUid(frame, selectedUid);
+    case cmdSetCanId:  // GUI thread only: the device list is not the loop's to read
+        putUid(frame, selectedDevice < maxDevices ? deviceUids[selectedDevice] : 0);
         frame.id = makeId(7, targetId, uint16_t(hostId | (newCanId << 8)));
         sendCanFrame(frame);
         setPending(opSetCanId);
