@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 
 #include <fcntl.h>
+#include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -200,9 +201,32 @@ QString Simulator::start()
 {
     if (host)
         return path;
+    wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    threadReady = false;
+    // Both run on the simulator's thread: the first thing it does, and the last.
+    const auto ready = QObject::connect(&thread, &QThread::started, [this] {
+        wakeNotifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read);
+        QObject::connect(wakeNotifier, &QSocketNotifier::activated, [this] {
+            uint64_t count = 0;
+            while (read(wakeFd, &count, sizeof count) == sizeof count) {
+            }
+            drainJobs();
+        });
+        std::lock_guard<std::mutex> lock(startMutex);
+        threadReady = true;
+        startSignal.notify_all();
+    });
+    const auto finished = QObject::connect(&thread, &QThread::finished, [this] {
+        delete wakeNotifier;
+        wakeNotifier = nullptr;
+    });
     thread.start();
-    dispatcher = new QObject;
-    dispatcher->moveToThread(&thread);
+    {
+        std::unique_lock<std::mutex> lock(startMutex);
+        startSignal.wait(lock, [this] { return threadReady; });
+    }
+    QObject::disconnect(ready);
+    finishedConnection = finished;
     SimHost* created = new SimHost(*this);
     created->moveToThread(&thread);
     host = created;
@@ -218,8 +242,9 @@ void Simulator::stop()
     host = nullptr;
     thread.quit();
     thread.wait();
-    delete dispatcher;
-    dispatcher = nullptr;
+    QObject::disconnect(finishedConnection);
+    close(wakeFd);
+    wakeFd = -1;
 }
 
 void Simulator::drainJobs()
@@ -253,7 +278,9 @@ void Simulator::runOnSimThread(const std::function<void()>& job)
             doneSignal.notify_all();
         });
     }
-    QMetaObject::invokeMethod(dispatcher, [this] { drainJobs(); }, Qt::QueuedConnection);
+    const uint64_t one = 1;
+    if (write(wakeFd, &one, sizeof one) != sizeof one)
+        qWarning("simulator: cannot wake its thread");
     std::unique_lock<std::mutex> lock(doneMutex);
     doneSignal.wait(lock, [&] { return done; });
 }

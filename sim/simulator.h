@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMetaObject>
 #include <QString>
 #include <QThread>
 #include <condition_variable>
@@ -64,7 +65,14 @@ private:
     // Handovers between threads use the standard library's locks, which the
     // thread sanitizer sees (Qt's own are invisible to it).
     QThread thread;
-    QObject* dispatcher = nullptr;  // lives on the simulator's thread
+    // Jobs wake the simulator's thread through an eventfd, not through Qt's
+    // event queue, whose (Qt) lock the thread sanitizer cannot see.
+    int wakeFd = -1;
+    class QSocketNotifier* wakeNotifier = nullptr;  // lives on the simulator's thread
+    std::mutex startMutex;
+    std::condition_variable startSignal;
+    bool threadReady = false;
+    QMetaObject::Connection finishedConnection;
     SimHost* host = nullptr;
     QString path;
     std::mutex jobsMutex;
