@@ -91,6 +91,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     connect(&worker, &otaThread::scopeToShow, this, &MainWindow::waveFreShow);
     connect(&worker, &otaThread::waveFileFailed, this, &MainWindow::onWaveFileFailed);
     connect(serialPort, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) { onSerialError(int(error)); });
+    txDisplayTimer.setSingleShot(true);
+    connect(&txDisplayTimer, &QTimer::timeout, this, [this] { ui->lineEditTxData->setUpdatesEnabled(true); });
 
     worker.start();  // 20
 }

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVector>
 
 #include <array>
@@ -51,6 +52,9 @@ public:
     bool writeAllActive = false;
     uint8_t baudProbeIndex = 1;
     QStringList channelNames;
+    // lineEditTxData always holds the last line sent; while lines follow each
+    // other faster than the eye, it is repainted once per period of this timer.
+    QTimer txDisplayTimer;
 
     // The English or the Chinese literal, by the language of this moment.
     QString tr2(const char* english, const char* chinese) const;

@@ -119,4 +119,10 @@ void MainWindow::writeToCom(QByteArray data, qint16 length)
     const QByteArray hexText = data.toHex();
     qCDebug(lcSerial) << "TxHex:" << hexText;
     ui->lineEditTxData->setText(QString::fromLatin1(hexText));
+    // Hundreds of lines a second (an upgrade's blocks) would cost a repaint each.
+    if (txDisplayTimer.isActive()) {
+        ui->lineEditTxData->setUpdatesEnabled(false);
+        return;
+    }
+    txDisplayTimer.start(40);
 }

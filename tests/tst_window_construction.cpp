@@ -165,7 +165,16 @@ void WindowConstructionTest::writerPutsExactBytesOnTheLine()
     const QByteArray frame = QByteArray::fromHex("41542007ebfc0800000000000000000d0a");
     w.writeToCom(frame + "tail", 17);
     QCOMPARE(readAll(), frame);
-    QCOMPARE(w.findChild<QLineEdit*>("lineEditTxData")->text().size(), 42);  // the whole data, in hex
+    auto* shown = w.findChild<QLineEdit*>("lineEditTxData");
+    QCOMPARE(shown->text().size(), 42);  // the whole data, in hex
+
+    // a burst of lines: the field always holds the last one and is repainted once the burst is over
+    const QByteArray second = QByteArray::fromHex("41541807ebfc0800000000000000000d0a");
+    w.writeToCom(second, 17);
+    w.writeToCom(frame, 17);
+    QCOMPARE(readAll(), second + frame);
+    QCOMPARE(shown->text(), QString::fromLatin1(frame.toHex()));
+    QTRY_VERIFY(shown->updatesEnabled());
 
     w.findChild<QPushButton*>("pushButtonOpenCom")->click();
     QVERIFY(!w.portOpen);
