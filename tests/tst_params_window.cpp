@@ -15,39 +15,17 @@
 #include <cstring>
 
 #include "app/mainwindow.h"
-#include "protocol/adapterline.h"
 #include "sim/simparamtable.h"
+#include "support/inprocess.h"
 
 namespace {
 
 constexpr uint8_t driveId = 5;
 constexpr uint64_t driveUid = 0x1122334455667701ull;
 
-// The simulated table wired straight to the worker: frames the worker sends
-// reach the table one event later, the table's answers go to the receive path.
-class LoopDrive : public SimDriveContext {
-public:
-    explicit LoopDrive(MainWindow& w) : window(w), table(*this)
-    {
-        QObject::connect(&w.worker, &otaThread::WriteToSerial, &table, [this](QByteArray line, qint16) {
-            const CanFrame frame = adapterline::parseDataLine(line);
-            QMetaObject::invokeMethod(&table, [this, frame] { table.handleFrame(frame); }, Qt::QueuedConnection);
-        });
-    }
-    uint8_t canId() const override { return driveId; }
-    uint64_t mcuId() const override { return driveUid; }
-    void transmit(const CanFrame& frame) override
-    {
-        CanFrame copy = frame;
-        window.worker.getSerialData(adapterline::encodeDataLine(copy));
-    }
-    MainWindow& window;
-    SimParamTable table;
-};
-
 struct Tab {
     MainWindow w;
-    LoopDrive drive{w};
+    LoopDrive drive{w, driveId, driveUid};
     Tab()
     {
         w.worker.deviceIds[0] = driveId;

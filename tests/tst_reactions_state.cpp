@@ -12,39 +12,10 @@
 
 #include "app/mainwindow.h"
 #include "reactions/statustexts.h"
+#include "support/inprocess.h"
 #include "ui_mainwindow.h"
 
 namespace {
-
-void detect(MainWindow& w, uint8_t canId, uint64_t uid)
-{
-    otaThread& t = w.worker;
-    int slot = -1;
-    for (int i = 0; i < t.deviceCount; ++i)
-        if (t.deviceUids[i] == uid)
-            slot = i;
-    if (slot < 0)
-        slot = t.deviceCount++;
-    t.deviceIds[slot] = canId;
-    t.deviceUids[slot] = uid;
-    t.deviceListChanged = true;
-    t.lastCanId = canId;
-    t.lastUid = uid;
-    t.raiseState(stDeviceDetected);
-}
-
-QStringList items(const QComboBox* combo)
-{
-    QStringList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list << combo->itemText(i);
-    return list;
-}
-
-QStringList paragraphs(const MainWindow& w)
-{
-    return w.ui->textEditCfgInfo->toPlainText().split(QLatin1Char('\n'));
-}
 
 // Everything a reaction may touch, to show that a code changed nothing.
 QStringList snapshot(MainWindow& w)
@@ -54,7 +25,7 @@ QStringList snapshot(MainWindow& w)
     for (QLabel* l : {w.ui->labelOtaInfo, w.ui->label_3, w.ui->label_4, w.ui->label_6, w.ui->label_motortype,
                       w.ui->labelParaInfo, w.ui->label_selChInfo})
         s << l->text() << l->styleSheet();
-    s << items(w.ui->comboBoxDev) << w.ui->comboBox_usb->currentText() << w.ui->comboBox_cantype->currentText();
+    s << comboItems(w.ui->comboBoxDev) << w.ui->comboBox_usb->currentText() << w.ui->comboBox_cantype->currentText();
     s << w.ui->lineEditSetCanId->text() << QString::number(w.worker.newCanId) << QString::number(w.baudProbeIndex);
     for (QPushButton* b : w.findChildren<QPushButton*>())
         s << b->objectName() + (b->isEnabled() ? "+" : "-") + b->text();
@@ -98,7 +69,7 @@ void TestStateReactions::codesWithoutReaction()
 {
     QFETCH(int, code);
     MainWindow w;
-    detect(w, 5, 0xab);
+    announceDrive(w, 5, 0xab);
     const QStringList before = snapshot(w);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     w.worker.raiseState(code);
@@ -119,18 +90,18 @@ void TestStateReactions::tableSignalsRestored()
 void TestStateReactions::detectionListsDrivesInOrder()
 {
     MainWindow w;
-    detect(w, 3, 0x1003);
-    detect(w, 1, 0x1001);
-    detect(w, 2, 0x1002);
+    announceDrive(w, 3, 0x1003);
+    announceDrive(w, 1, 0x1001);
+    announceDrive(w, 2, 0x1002);
     const QStringList three = {"CAN:3  id:1003", "CAN:1  id:1001", "CAN:2  id:1002"};
-    QCOMPARE(items(w.ui->comboBoxDev), three);
+    QCOMPARE(comboItems(w.ui->comboBoxDev), three);
     QCOMPARE(w.ui->comboBoxDev->currentIndex(), 0);
 
     // A repeated reply from the first drive rebuilds the same list, first drive selected.
     w.ui->comboBoxDev->setCurrentIndex(2);
     w.ui->pushButtonReadPara->setEnabled(true);
-    detect(w, 3, 0x1003);
-    QCOMPARE(items(w.ui->comboBoxDev), three);
+    announceDrive(w, 3, 0x1003);
+    QCOMPARE(comboItems(w.ui->comboBoxDev), three);
     QCOMPARE(w.ui->comboBoxDev->currentIndex(), 0);
     QCOMPARE(int(w.worker.selectedDevice), 0);
     QVERIFY(!w.ui->pushButtonReadPara->isEnabled());
@@ -154,11 +125,11 @@ void TestStateReactions::detectionText()
     QFETCH(QString, text);
     MainWindow w;
     w.languageEnglish = english;
-    detect(w, 5, 0xab);
+    announceDrive(w, 5, 0xab);
     QCOMPARE(w.ui->labelOtaInfo->text(), text);
     QCOMPARE(w.ui->labelOtaInfo->styleSheet(), "color:green;");
     QCOMPARE(w.statusBar()->currentMessage(), text);
-    QCOMPARE(items(w.ui->comboBoxDev), QStringList{"CAN:5  id:ab"});
+    QCOMPARE(comboItems(w.ui->comboBoxDev), QStringList{"CAN:5  id:ab"});
 
     // Without a change to the table the list stays as it is.
     w.worker.deviceListChanged = false;
@@ -189,10 +160,10 @@ void TestStateReactions::deviceOutcomes()
     QFETCH(bool, english);
     QFETCH(QString, line);
     MainWindow w;
-    detect(w, 5, 0xab);
+    announceDrive(w, 5, 0xab);
     w.languageEnglish = english;
     w.worker.raiseState(code);
-    QCOMPARE(paragraphs(w).last(), line);
+    QCOMPARE(logParagraphs(w).last(), line);
 }
 
 void TestStateReactions::canIdSuccessOffersNextId_data()
@@ -210,11 +181,11 @@ void TestStateReactions::canIdSuccessOffersNextId()
     QFETCH(QString, offered);
     QFETCH(int, newId);
     MainWindow w;
-    detect(w, 5, 0xab);
+    announceDrive(w, 5, 0xab);
     w.ui->lineEditSetCanId->setText(QString::number(assigned));
     w.languageEnglish = true;
     w.worker.raiseState(stCanIdSetOk);
-    QCOMPARE(paragraphs(w).last(), "CAN_ID set successfully!CAN:5  id:ab");
+    QCOMPARE(logParagraphs(w).last(), "CAN_ID set successfully!CAN:5  id:ab");
     QCOMPARE(w.ui->lineEditSetCanId->text(), offered);
     QCOMPARE(int(w.worker.newCanId), newId);
 }
@@ -222,9 +193,9 @@ void TestStateReactions::canIdSuccessOffersNextId()
 void TestStateReactions::calibrationModeAddsWaitLine()
 {
     MainWindow w;
-    detect(w, 5, 0xab);
+    announceDrive(w, 5, 0xab);
     w.worker.raiseState(stEncoderCalModeOk);
-    const QStringList lines = paragraphs(w);
+    const QStringList lines = logParagraphs(w);
     QCOMPARE(lines.at(lines.size() - 2), QString::fromUtf8("设置高速编码器标定模式成功!CAN:5  id:ab"));
     QCOMPARE(lines.last(), QString::fromUtf8("请耐心等待标定完成..."));
 }
@@ -242,19 +213,19 @@ void TestStateReactions::motorReports()
     t.fbNoFault = true;
     w.languageEnglish = true;
     t.raiseState(stMotorFeedback);
-    QCOMPARE(paragraphs(w).last(),
+    QCOMPARE(logParagraphs(w).last(),
              "Motor:1 Location:1.5000 speed:0.0000 Torque:-0.2500 model:MOTOR temperature 31.2000 Fault:None");
 
     // The language of the moment, not of the previous line.
     w.languageEnglish = false;
     t.raiseState(stMotorFeedback);
-    QVERIFY(paragraphs(w).last().startsWith(QString::fromUtf8("电机：1 位置：1.5000")));
+    QVERIFY(logParagraphs(w).last().startsWith(QString::fromUtf8("电机：1 位置：1.5000")));
 
-    const int before = paragraphs(w).size();
+    const int before = logParagraphs(w).size();
     t.hallFaultFlags = 0;
     t.hallWarnFlags = 3;
     t.raiseState(stHallCalDone);
-    QCOMPARE(paragraphs(w).size(), before + 7);
+    QCOMPARE(logParagraphs(w).size(), before + 7);
 
     t.faultWord = 0x40;
     t.warningWord = 0;

@@ -11,52 +11,22 @@
 #include <QtTest>
 
 #include "app/mainwindow.h"
-#include "protocol/adapterline.h"
-#include "protocol/framecodec.h"
 #include "scope/wavedisplay.h"
 #include "sim/simparamtable.h"
 #include "sim/simscope.h"
+#include "support/inprocess.h"
 
 namespace {
 
 constexpr uint8_t driveId = 5;
 constexpr uint64_t driveUid = 0x1122334455667701ull;
 
-// The simulated table and oscilloscope wired straight to the worker: frames
-// the worker sends reach the drive one event later, its answers go to the
-// receive path.
-class LoopDrive : public SimDriveContext {
-public:
-    explicit LoopDrive(MainWindow& w) : window(w), table(*this), scope(*this, &table)
-    {
-        QObject::connect(&w.worker, &otaThread::WriteToSerial, &table, [this](QByteArray line, qint16) {
-            const CanFrame frame = adapterline::parseDataLine(line);
-            QMetaObject::invokeMethod(&table, [this, frame] {
-                ++framesHeard;
-                if (!scope.handleFrame(frame))
-                    table.handleFrame(frame);
-            }, Qt::QueuedConnection);
-        });
-    }
-    uint8_t canId() const override { return driveId; }
-    uint64_t mcuId() const override { return driveUid; }
-    void transmit(const CanFrame& frame) override
-    {
-        CanFrame copy = frame;
-        window.worker.getSerialData(adapterline::encodeDataLine(copy));
-    }
-    MainWindow& window;
-    SimParamTable table;
-    SimScope scope;
-    int framesHeard = 0;
-};
-
 // Selector indices of the simulated table's variables.
 enum Variable { CanTimeout = 1, MaxSpeed = 3, CurrentKi = 5, SerialNo = 10, Odometer = 11, Temperature = 12 };
 
 struct Tab {
     MainWindow w;
-    LoopDrive drive{w};
+    LoopDrive drive{w, driveId, driveUid};
     QString chosenFile;  // the save dialog's answer
     Tab()
     {

@@ -14,6 +14,7 @@
 
 #include "app/mainwindow.h"
 #include "ui/languagetable.h"
+#include "support/inprocess.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -125,31 +126,6 @@ QStringList shownTexts(const MainWindow& w)
     return texts;
 }
 
-QStringList items(const QComboBox* combo)
-{
-    QStringList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list << combo->itemText(i);
-    return list;
-}
-
-QStringList paragraphs(const MainWindow& w)
-{
-    return w.ui->textEditCfgInfo->toPlainText().split(QLatin1Char('\n'));
-}
-
-void detect(MainWindow& w, uint8_t canId, uint64_t uid)
-{
-    otaThread& t = w.worker;
-    t.deviceIds[t.deviceCount] = canId;
-    t.deviceUids[t.deviceCount] = uid;
-    ++t.deviceCount;
-    t.deviceListChanged = true;
-    t.lastCanId = canId;
-    t.lastUid = uid;
-    t.raiseState(stDeviceDetected);
-}
-
 void switchLanguage(MainWindow& w)
 {
     w.ui->pushButtonlanguage->click();
@@ -174,7 +150,7 @@ void LanguageSwitchTest::roundTripRestoresCapturedChinese()
 {
     QVERIFY2(!LanguageTable::instance().chineseCaptured(), "another switch ran first in this process");
     MainWindow w;
-    detect(w, 5, 0xab);
+    announceDrive(w, 5, 0xab);
     w.ui->pushButton_17->click();  // reporting runs: the button shows its stop text
     QCOMPARE(w.ui->pushButton_17->text(), QString::fromUtf8("停止上报"));
 
@@ -221,19 +197,19 @@ void LanguageSwitchTest::listsEndOnTheirBlankItem()
     canType->setCurrentIndex(2);
 
     switchLanguage(w);
-    QCOMPARE(items(runMode), (QStringList{"", "MIT", "CSP", "Velocity", "Current", "PP"}));
+    QCOMPARE(comboItems(runMode), (QStringList{"", "MIT", "CSP", "Velocity", "Current", "PP"}));
     QCOMPARE(runMode->currentIndex(), 0);
-    QCOMPARE(items(canType), (QStringList{"", "Standard Frame", "Extended Frame"}));
+    QCOMPARE(comboItems(canType), (QStringList{"", "Standard Frame", "Extended Frame"}));
     QCOMPARE(canType->currentIndex(), 0);
 
     runMode->setCurrentIndex(5);
     canType->setCurrentIndex(1);
     switchLanguage(w);
-    QCOMPARE(items(runMode), (QStringList{" ", QString::fromUtf8("运控模式"), QString::fromUtf8("位置模式"),
+    QCOMPARE(comboItems(runMode), (QStringList{" ", QString::fromUtf8("运控模式"), QString::fromUtf8("位置模式"),
                                           QString::fromUtf8("速度模式"), QString::fromUtf8("电流模式"),
                                           QString::fromUtf8("插补位置模式")}));
     QCOMPARE(runMode->currentIndex(), 0);
-    QCOMPARE(items(canType), (QStringList{"", QString::fromUtf8("标准帧"), QString::fromUtf8("扩展帧")}));
+    QCOMPARE(comboItems(canType), (QStringList{"", QString::fromUtf8("标准帧"), QString::fromUtf8("扩展帧")}));
     QCOMPARE(canType->currentIndex(), 0);
 }
 
@@ -254,20 +230,20 @@ void LanguageSwitchTest::replayRewritesTheLastReaction()
     QFETCH(QString, firstLine);
     QFETCH(QString, replayedLine);
     MainWindow w;
-    detect(w, 5, 0xab);
+    announceDrive(w, 5, 0xab);
     if (startEnglish)
         switchLanguage(w);
     w.ui->lineEditSetCanId->setText("9");
     QCOMPARE(int(w.worker.newCanId), 9);
 
     w.worker.raiseState(stCanIdSetOk);
-    QCOMPARE(paragraphs(w).last(), firstLine);
+    QCOMPARE(logParagraphs(w).last(), firstLine);
     QCOMPARE(int(w.worker.newCanId), 10);
 
-    const int linesBefore = paragraphs(w).size();
+    const int linesBefore = logParagraphs(w).size();
     switchLanguage(w);
     QCOMPARE(w.languageEnglish, !startEnglish);
-    const QStringList lines = paragraphs(w);
+    const QStringList lines = logParagraphs(w);
     QCOMPARE(lines.size(), linesBefore + 1);
     QCOMPARE(lines.at(lines.size() - 2), firstLine);  // what was shown stays as written
     QCOMPARE(lines.last(), replayedLine);
@@ -300,17 +276,17 @@ void LanguageSwitchTest::laterTextsFollowTheNewLanguage()
     QFETCH(QString, commandLine);
     QFETCH(QString, outcomeLine);
     MainWindow w;
-    detect(w, 5, 0xab);
+    announceDrive(w, 5, 0xab);
     QVERIFY(!w.languageEnglish);
 
     w.findChild<QAbstractButton*>(button)->click();  // the operation starts in Chinese
-    QCOMPARE(paragraphs(w).last(), commandLine);
+    QCOMPARE(logParagraphs(w).last(), commandLine);
     switchLanguage(w);
     QVERIFY(w.languageEnglish);
     if (acknowledged)
         w.worker.ackFlag.store(1);  // what the drive's reply does in the receive path
 
-    QVERIFY(QTest::qWaitFor([&] { return paragraphs(w).last() == outcomeLine; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return logParagraphs(w).last() == outcomeLine; }, 5000));
     QCOMPARE(w.ui->textEditCfgInfo->toPlainText().count(commandLine), 1);  // the command line keeps its language
 }
 

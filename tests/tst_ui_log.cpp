@@ -14,6 +14,7 @@
 
 #include "app/mainwindow.h"
 #include "support/e2e.h"
+#include "support/inprocess.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -44,18 +45,6 @@ QByteArray contentsOf(const QString& path)
 QString viewText(const MainWindow& w)
 {
     return w.ui->textEditCfgInfo->toPlainText();
-}
-
-void detect(MainWindow& w, uint8_t canId, uint64_t uid)
-{
-    otaThread& t = w.worker;
-    t.deviceIds[t.deviceCount] = canId;
-    t.deviceUids[t.deviceCount] = uid;
-    ++t.deviceCount;
-    t.deviceListChanged = true;
-    t.lastCanId = canId;
-    t.lastUid = uid;
-    t.raiseState(stDeviceDetected);
 }
 
 }  // namespace
@@ -239,8 +228,8 @@ void LogTest::clearingKeepsTheDeviceList()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("cleared.log");
     MainWindow w;
-    detect(w, 5, 0xab);
-    detect(w, 7, 0xcd);
+    announceDrive(w, 5, 0xab);
+    announceDrive(w, 7, 0xcd);
     w.ui->comboBoxDev->setCurrentIndex(1);
     DialogCall call;
     answerSaveDialog(w, path, call);
