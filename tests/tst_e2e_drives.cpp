@@ -86,6 +86,15 @@ bool ready(SimulatedRig& rig)
     return rig.start() && rig.openAndHandshake() && detectOne(rig);
 }
 
+// One drive reporting these three model bytes, detected.
+bool readyWithModel(SimulatedRig& rig, const QByteArray& model)
+{
+    SimDriveConfig drive;
+    std::memcpy(drive.modelBytes, model.constData(), 3);
+    rig.sim.drives = {drive};
+    return ready(rig);
+}
+
 // The scan has walked ids 1..127 (or a reply replaced it).
 bool waitScanEnd(SimulatedRig& rig)
 {
@@ -515,10 +524,7 @@ void DrivesE2eTest::reporting()
     QFETCH(bool, keyed);
 
     SimulatedRig rig;
-    SimDriveConfig drive;
-    std::memcpy(drive.modelBytes, model.constData(), 3);
-    rig.sim.drives = {drive};
-    QVERIFY(ready(rig));
+    QVERIFY(readyWithModel(rig, model));
     rig.sim.clearObservations();
 
     // period 20 ms: code 3
@@ -663,10 +669,7 @@ void DrivesE2eTest::runModes()
     QFETCH(int, code);
 
     SimulatedRig rig;
-    SimDriveConfig drive;
-    std::memcpy(drive.modelBytes, model.constData(), 3);
-    rig.sim.drives = {drive};
-    QVERIFY(ready(rig));
+    QVERIFY(readyWithModel(rig, model));
     rig.sim.clearObservations();
 
     auto* modes = rig.widget<QComboBox>("comboBoxRunMode");
@@ -757,10 +760,7 @@ void DrivesE2eTest::jog()
     QFETCH(int, stopWord);
 
     SimulatedRig rig;
-    SimDriveConfig drive;
-    std::memcpy(drive.modelBytes, model.constData(), 3);
-    rig.sim.drives = {drive};
-    QVERIFY(ready(rig));
+    QVERIFY(readyWithModel(rig, model));
     rig.sim.clearObservations();
 
     const auto wordOf = [](const CanFrame& f) { return int(f.data[6]) << 8 | f.data[7]; };
