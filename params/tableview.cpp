@@ -31,6 +31,16 @@ uint16_t clampToU16(double x)
     return x >= 65535.0 ? 65535 : uint16_t(x);
 }
 
+// Refilled without signals: the selection reaction is for the operator's choices only.
+void refillSelector(QComboBox* box, const QStringList& names, bool enabled)
+{
+    const QSignalBlocker blocker(box);
+    box->clear();
+    box->addItems(names);
+    box->setCurrentIndex(0);
+    box->setEnabled(enabled);
+}
+
 }  // namespace
 
 std::array<QComboBox*, 8> MainWindow::channelSelectors() const
@@ -208,11 +218,7 @@ void MainWindow::resetScopeSelectors()
     const auto selectors = channelSelectors();
     for (int c = 0; c < 8; ++c) {
         QComboBox* box = selectors[c];
-        const QSignalBlocker blocker(box);
-        box->clear();
-        box->addItems(channelNames);
-        box->setCurrentIndex(0);
-        box->setEnabled(false);
+        refillSelector(box, channelNames, false);
         const QColor& colour = waveDisplay::channelColors[c];
         box->setStyleSheet(QStringLiteral("QComboBox{background:")
                            + QStringLiteral("rgb(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue())
@@ -241,14 +247,8 @@ void MainWindow::resetScopeSelectors()
 void MainWindow::fillScopeSelectors()
 {
     const auto selectors = channelSelectors();
-    for (int c = 0; c < 8; ++c) {
-        QComboBox* box = selectors[c];
-        const QSignalBlocker blocker(box);
-        box->clear();
-        box->addItems(channelNames);
-        box->setCurrentIndex(0);
-        box->setEnabled(true);
-    }
+    for (QComboBox* box : selectors)
+        refillSelector(box, channelNames, true);
     // The leading writable parameters hold the drive's stored scope set-up:
     // value v names global parameter v - 1, 0 names none.
     const int setup = worker.setupCount;

@@ -9,8 +9,8 @@
 #include <QTextEdit>
 
 #include "app/mainwindow.h"
-#include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
+#include "support/inprocess.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -29,17 +29,6 @@ void listDrives(MainWindow& w, int count = 3)
     w.worker.lastCanId = ids[count - 1];
     w.worker.lastUid = uids[count - 1];
     w.worker.raiseState(stDeviceDetected);
-}
-
-QList<CanFrame> dataFrames(const QSignalSpy& spy)
-{
-    QList<CanFrame> frames;
-    for (const QList<QVariant>& args : spy) {
-        const QByteArray line = args.at(0).toByteArray();
-        if (adapterline::isDataLine(line))
-            frames << adapterline::parseDataLine(line);
-    }
-    return frames;
 }
 
 QByteArray payload(const CanFrame& f, int n = 8) { return QByteArray(reinterpret_cast<const char*>(f.data), n); }

@@ -9,31 +9,11 @@
 #include <cstring>
 
 #include "app/mainwindow.h"
-#include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
+#include "support/inprocess.h"
 #include "ui_mainwindow.h"
 
 namespace {
-
-void listDrive(MainWindow& w, uint8_t id)
-{
-    w.worker.deviceIds[0] = id;
-    w.worker.deviceUids[0] = 0x1234;
-    w.worker.deviceCount = 1;
-    w.worker.deviceListChanged = true;
-    w.worker.raiseState(stDeviceDetected);
-}
-
-QList<CanFrame> dataFrames(const QSignalSpy& spy)
-{
-    QList<CanFrame> frames;
-    for (const QList<QVariant>& args : spy) {
-        const QByteArray line = args.at(0).toByteArray();
-        if (adapterline::isDataLine(line))
-            frames << adapterline::parseDataLine(line);
-    }
-    return frames;
-}
 
 // A parameter write: type 18 from the host to `target`.
 void checkParamWrite(const CanFrame& f, uint8_t target, uint16_t index)
@@ -160,7 +140,7 @@ void TestMotionControls::runMode()
     QFETCH(int, model);
     QFETCH(int, code);
     MainWindow w;
-    listDrive(w, 21);
+    announceDrive(w, 21, 0x1234);
     w.worker.motorModelCode = uint8_t(model);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     const int index = w.ui->comboBoxRunMode->findText(item);
@@ -198,7 +178,7 @@ void TestMotionControls::jog()
     QFETCH(int, pressWord);
     QFETCH(int, releaseWord);
     MainWindow w;
-    listDrive(w, 3);
+    announceDrive(w, 3, 0x1234);
     w.worker.velMax = velMax;
     w.worker.velMin = -velMax;
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
@@ -243,7 +223,7 @@ void TestMotionControls::setPointButtons()
     QFETCH(QString, button);
     QFETCH(int, index);
     MainWindow w;
-    listDrive(w, 8);
+    announceDrive(w, 8, 0x1234);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     w.findChild<QLineEdit*>(field)->setText(QStringLiteral("-123.25"));
     w.findChild<QPushButton*>(button)->click();
@@ -261,7 +241,7 @@ void TestMotionControls::setPointButtons()
 void TestMotionControls::applySineParameters()
 {
     MainWindow w;
-    listDrive(w, 6);
+    announceDrive(w, 6, 0x1234);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     QVector<QPair<unsigned, int>> sleeps;  // (ms, frames sent before the sleep)
     w.guiSleep = [&](unsigned ms) { sleeps << qMakePair(ms, spy.size()); };

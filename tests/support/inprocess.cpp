@@ -1,6 +1,7 @@
 #include "support/inprocess.h"
 
 #include <QComboBox>
+#include <QSignalSpy>
 #include <QTextEdit>
 
 #include "app/mainwindow.h"
@@ -54,4 +55,15 @@ QStringList comboItems(const QComboBox* combo)
 QStringList logParagraphs(const MainWindow& w)
 {
     return w.ui->textEditCfgInfo->toPlainText().split(QLatin1Char('\n'));
+}
+
+QList<CanFrame> dataFrames(const QSignalSpy& writes)
+{
+    QList<CanFrame> frames;
+    for (const QList<QVariant>& args : writes) {
+        const QByteArray line = args.at(0).toByteArray();
+        if (adapterline::isDataLine(line))
+            frames << adapterline::parseDataLine(line);
+    }
+    return frames;
 }

@@ -2,6 +2,7 @@
 // In-process helpers for window tests: a simulated drive wired straight to
 // the worker, a drive announced as if detected, and the texts a test reads back.
 
+#include <QList>
 #include <QStringList>
 #include <cstdint>
 
@@ -11,6 +12,7 @@
 
 class MainWindow;
 class QComboBox;
+class QSignalSpy;
 
 // The simulated parameter table and oscilloscope wired to the window's worker:
 // frames the worker sends reach the drive one event later, its answers go
@@ -37,3 +39,6 @@ void announceDrive(MainWindow& w, uint8_t canId, uint64_t uid);
 
 QStringList comboItems(const QComboBox* combo);
 QStringList logParagraphs(const MainWindow& w);
+
+// The CAN frames among the lines a spy on WriteToSerial caught, in order.
+QList<CanFrame> dataFrames(const QSignalSpy& writes);
