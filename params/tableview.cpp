@@ -31,7 +31,7 @@ uint16_t clampToU16(double x)
     return x >= 65535.0 ? 65535 : uint16_t(x);
 }
 
-// Refilled without signals: the selection reaction is for the operator's choices only.
+// Empties the selector and fills it on index 0, its signals held meanwhile.
 void refillSelector(QComboBox* box, const QStringList& names, bool enabled)
 {
     const QSignalBlocker blocker(box);
