@@ -113,6 +113,18 @@ public:
     std::function<bool(const QString&, const QString&)> askYesNo;
     std::function<void(const QString& path)> openExportedFile;
 
+    // ---- params/: parameter files, comparison, filter and snapshots -------
+    bool paramTableShown = false;  // a downloaded table fills tableWidgetPara
+    uint8_t paramTableCanId = 0;   // the drive it was downloaded from
+    uint64_t paramTableMcuId = 0;
+    void showParamFileControls(bool tableShown);
+    struct ParamFile paramFileOfTable(bool shownValues) const;  // shown values, or those last read
+    bool applyFileValue(const struct CompareRow& row, QString& reason);
+    void applyParaFilter();
+    // Before a factory reset or an erase: the shown table of the selected drive goes to the data folder.
+    void snapshotParameterTable();
+    void logFailure(const QString& text);  // a red line in the log view
+
     // ---- scope/ -------------------------------------------------------------
     void resetWaveSaveButton();  // the wave file is closed: the button offers saving again
     void onWaveFileFailed();
@@ -162,6 +174,10 @@ public slots:
     void on_pushButtonWritePara_clicked();
     void on_pushButtonRecoverFac_clicked();
     void on_pushButtonExportExcel_clicked();
+    void on_pushButtonSaveParaFile_clicked();
+    void on_pushButtonLoadParaFile_clicked();
+    void on_lineEditParaFilter_textChanged(QString text);
+    void on_checkBoxModifiedOnly_toggled(bool checked);
     void on_pushButtonEchoSet_clicked();
     void on_pushButtonEchoStart_clicked();
     void on_lineEditSetEchoFre_textChanged(QString arg1);

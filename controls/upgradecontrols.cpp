@@ -20,6 +20,7 @@ void MainWindow::on_pushButtonInOtaMode_clicked()
 {
     ui->progressBar->setValue(0);
     if (otaIdle) {
+        snapshotParameterTable();
         const int index = ui->comboBoxDev->currentIndex();
         if (index < 0 || index >= worker.deviceCount) {
             // No drive is listed: there is nobody to upgrade.

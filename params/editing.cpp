@@ -32,6 +32,7 @@ void MainWindow::on_tableWidgetPara_cellChanged(int row, int column)
         checkTextCell(row, index);
     else if (kind == WritableParam)
         checkNumberCell(row, index);
+    applyParaFilter();
 }
 
 void MainWindow::checkTextCell(int row, uint16_t index)
@@ -141,6 +142,7 @@ void MainWindow::on_pushButtonRecoverFac_clicked()
 {
     if (!selectDriveForTable())
         return;
+    snapshotParameterTable();
     ui->pushButtonRecoverFac->setEnabled(false);
     worker.execute(cmdFactoryReset);
 }

@@ -69,6 +69,7 @@ void MainWindow::resetParameterTable()
     table->setRowCount(30);
 
     resetScopeSelectors();
+    showParamFileControls(false);
 }
 
 void MainWindow::buildParameterRows()
@@ -153,6 +154,7 @@ void MainWindow::buildParameterRows()
         }
     }
     fillScopeSelectors();
+    showParamFileControls(true);
 }
 
 void MainWindow::setValueCellColor(uint32_t kind, uint32_t index, const QColor& color)
@@ -173,6 +175,7 @@ void MainWindow::markModified(int functionCode, bool on)
     setValueCellColor(kind, index, on ? Qt::red : Qt::black);
     worker.setModified(kind, index, on);
     ui->pushButtonWritePara->setEnabled(on || worker.anyModified());
+    applyParaFilter();
 }
 
 void MainWindow::refreshValueCell(int kind, int index)

@@ -52,6 +52,10 @@ const Expected swapped[] = {
     {"pushButtonErrorClear", "Clear Motor Fault", "清故障"},
     {"pushButtonclear", "Clear testEdit", "清空"},
     {"pushButtonSaveLog", "Save Log", "保存日志"},
+    {"pushButtonSaveParaFile", "Save Para File", "保存参数文件"},
+    {"pushButtonLoadParaFile", "Load Para File", "载入参数文件"},
+    {"checkBoxModifiedOnly", "Modified only", "仅显示已修改"},
+    {"lineEditParaFilter", "Search name or code", "搜索名称或功能码"},
     {"groupBox_3", "Run and Debug Area", "运行调试区"},
     {"pushButtonCfgMotor", "Enable", "运行"},
     {"pushButtonCfgReset", "Stop", "停止"},
@@ -112,6 +116,8 @@ QString shownText(const MainWindow& w, const char* name)
         return label->text();
     if (auto* group = qobject_cast<QGroupBox*>(widget))
         return group->title();
+    if (auto* field = qobject_cast<QLineEdit*>(widget))
+        return field->placeholderText();
     QWidget* stack = widget->parentWidget();
     if (auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr)
         return tabs->tabText(tabs->indexOf(widget));

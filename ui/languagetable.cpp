@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -39,6 +40,10 @@ LanguageEntry tableRows[] = {
     {"pushButtonErrorClear", S::ButtonText, "Clear Motor Fault", {}},
     {"pushButtonclear", S::ButtonText, "Clear testEdit", {}},
     {"pushButtonSaveLog", S::ButtonText, "Save Log", {}},
+    {"pushButtonSaveParaFile", S::ButtonText, "Save Para File", {}},
+    {"pushButtonLoadParaFile", S::ButtonText, "Load Para File", {}},
+    {"checkBoxModifiedOnly", S::ButtonText, "Modified only", {}},
+    {"lineEditParaFilter", S::Placeholder, "Search name or code", {}},
     {"groupBox_3", S::GroupTitle, "Run and Debug Area", {}},
     {"pushButtonCfgMotor", S::ButtonText, "Enable", {}},
     {"pushButtonCfgReset", S::ButtonText, "Stop", {}},
@@ -170,6 +175,10 @@ QString LanguageTable::currentText(const QWidget* root, const LanguageEntry& ent
                 return tabs->tabText(index);
         }
         break;
+    case TextSlot::Placeholder:
+        if (const auto* field = root->findChild<QLineEdit*>(name))
+            return field->placeholderText();
+        break;
     }
     return QString();
 }
@@ -203,6 +212,12 @@ bool LanguageTable::setText(QWidget* root, const LanguageEntry& entry, const QSt
                 tabs->setTabText(index, text);
                 return true;
             }
+        }
+        break;
+    case TextSlot::Placeholder:
+        if (auto* field = root->findChild<QLineEdit*>(name)) {
+            field->setPlaceholderText(text);
+            return true;
         }
         break;
     }

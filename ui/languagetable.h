@@ -14,7 +14,8 @@ enum class TextSlot {
     ButtonText,  // QAbstractButton::text
     LabelText,   // QLabel::text
     GroupTitle,  // QGroupBox::title
-    TabTitle     // the page's title in its QTabWidget
+    TabTitle,    // the page's title in its QTabWidget
+    Placeholder  // QLineEdit::placeholderText
 };
 
 struct LanguageEntry {
