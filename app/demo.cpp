@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/mainwindow.h"
+#include "sim/simparamtable.h"
 #include "sim/simulator.h"
 
 namespace {
@@ -63,7 +65,9 @@ private:
         // Let the window repaint before the picture is taken.
         QTimer::singleShot(300, this, [this] {
             const QString file = QString("%1/%2-%3.png").arg(dir).arg(index + 1, 2, 10, QChar('0')).arg(steps[index].name);
-            window.grab().save(file);
+            // an open dialog is what the step shows
+            auto* dialog = window.findChild<QDialog*>("dialogParaCompare");
+            (dialog && dialog->isVisible() ? dialog->grab() : window.grab()).save(file);
             ++index;
             next();
         });
@@ -116,6 +120,36 @@ std::vector<TourStep> tableAndScope(MainWindow& w, const QString& suffix)
     };
 }
 
+// The drive's settings saved, changed on the drive, compared with the file and written back.
+std::vector<TourStep> parameterFile(MainWindow& w, Simulator& sim, const QString& path)
+{
+    return {
+        {"parameter-file-saved", [&w, &sim, path] {
+             showTab(w, "tab_setPara");
+             w.askSaveFileName = [path](const QString&, const QString&, const QString&) { return path; };
+             button(w, "pushButtonSaveParaFile")->click();
+             sim.runOnSimThread([&sim] {
+                 auto* table = sim.drive(0)->feature<SimParamTable>();
+                 table->kinds[0][1].value = QByteArray("Bench 9").leftJustified(16, '\0');
+                 table->kinds[2][3].value = SimParamTable::encode(0, 25);
+                 table->kinds[2][5].value = SimParamTable::encode(6, 27.5);
+                 table->kinds[2][6].value = SimParamTable::encode(6, 3);
+             });
+             button(w, "pushButtonReadPara")->click();
+         }, [&w] { return labelIs(w, "labelParaInfo", "All parameters were read successfully!", "成功读取所有参数！"); }, 8000},
+        {"parameter-compare", [&w, path] {
+             w.askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
+             // the dialog runs its own loop: the tour goes on inside it
+             QTimer::singleShot(0, &w, [&w] { button(w, "pushButtonLoadParaFile")->click(); });
+         }, [&w] { return w.findChild<QDialog*>("dialogParaCompare") != nullptr; }, 3000},
+        {"parameter-compare-applied", [&w] { button(w, "pushButtonApplyCompare")->click(); }, [] { return false; }, 600},
+        {"parameter-file-written", [&w] {
+             w.findChild<QDialog*>("dialogParaCompare")->accept();
+             button(w, "pushButtonWritePara")->click();
+         }, [&w] { return labelIs(w, "labelParaInfo", "All parameters saved successfully!", "所有参数保存成功！"); }, 8000},
+    };
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -157,6 +191,8 @@ int main(int argc, char* argv[])
              }, [] { return false; }, 600},
         };
         for (TourStep& step : tableAndScope(window, QString()))
+            tour->steps.push_back(step);
+        for (TourStep& step : parameterFile(window, sim, args[tourAt + 1] + "/drive-1.json"))
             tour->steps.push_back(step);
         // The language switches while the port is closed.
         tour->steps.push_back({"english", [&] {

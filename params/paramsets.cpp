@@ -98,11 +98,11 @@ void MainWindow::on_pushButtonLoadParaFile_clicked()
         return QStringLiteral("CAN ID %1, MCU %2").arg(canId).arg(mcuIdText(mcuId));
     };
     QString heading = tr2("File: ", "文件：") + QDir::toNativeSeparators(path) + QLatin1Char('\n')
-        + tr2("Saved from ", "保存自") + drive(file.canId, file.mcuId);
+        + tr2("Saved from: ", "保存自：") + drive(file.canId, file.mcuId);
     if (!file.model.isEmpty())
         heading += QStringLiteral(", ") + file.model;
     heading += QStringLiteral(", ") + file.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
-        + QLatin1Char('\n') + tr2("Compared with ", "对比") + drive(paramTableCanId, paramTableMcuId);
+        + QLatin1Char('\n') + tr2("Compared with: ", "对比驱动器：") + drive(paramTableCanId, paramTableMcuId);
     ParaCompareDialog dialog(this, compareWithTable(worker, file.entries), heading, languageEnglish,
                              [this](const CompareRow& row, QString& reason) { return applyFileValue(row, reason); });
     dialog.exec();
