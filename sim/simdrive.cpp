@@ -1,5 +1,6 @@
 #include "sim/simdrive.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "protocol/framecodec.h"
@@ -18,6 +19,8 @@ SimDrive::SimDrive(const SimDriveConfig& config, std::function<void(const CanFra
     connect(&reportTimer, &QTimer::timeout, this, [this] { reportTick(); });
     calibrationTimer.setInterval(5);
     connect(&calibrationTimer, &QTimer::timeout, this, [this] { startCalibration(); });
+    motion.ranges = ranges();
+    clock.start();
     installSimFeatures(*this);
 }
 
@@ -26,6 +29,38 @@ SimDrive::~SimDrive() = default;
 void SimDrive::transmit(const CanFrame& frame)
 {
     toBus(frame);
+}
+
+double SimDrive::clockSeconds() const
+{
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+bool SimDrive::measure(const QString& variable, double atSeconds, double& value)
+{
+    motion.advanceTo(atSeconds);
+    if (variable == QLatin1String("Position"))
+        value = double(motion.position);
+    else if (variable == QLatin1String("Velocity"))
+        value = double(motion.velocity);
+    else if (variable == QLatin1String("Torque"))
+        value = double(motion.torque);
+    else
+        return false;
+    return true;
+}
+
+codec::Ranges SimDrive::ranges() const
+{
+    const ModelReport report = decodeModelReport(model[0], model[1], model[2]);
+    return report.ranges ? *report.ranges : Ranges();
+}
+
+void SimDrive::setMode(int newMode)
+{
+    motion.advanceTo(clockSeconds());
+    mode = newMode;
+    motion.setEnabled(newMode == 2);
 }
 
 void SimDrive::answer(const CanFrame& frame)
@@ -41,13 +76,16 @@ void SimDrive::answer(const CanFrame& frame)
 
 void SimDrive::sendStatus(uint8_t type)
 {
-    // Feedback: position, velocity and torque codes over the drive's ranges.
-    const ModelReport report = decodeModelReport(model[0], model[1], model[2]);
-    const Ranges ranges = report.ranges ? *report.ranges : Ranges();
-    const uint16_t p = uint16_t(floatToUint(position, -12.57f, 12.57f, 16));
-    const uint16_t v = uint16_t(floatToUint(velocity, ranges.velMin, ranges.velMax, 16));
-    const uint16_t t = uint16_t(floatToUint(torque, ranges.torqueMin, ranges.torqueMax, 16));
-    const int16_t c = int16_t(std::lround(temperature * 10.0f));
+    // Feedback: the rotor now, as position, velocity and torque codes over the drive's ranges.
+    motion.advanceTo(clockSeconds());
+    const Ranges r = ranges();
+    const auto code = [](float x, float min, float max) {
+        return uint16_t(std::min<uint32_t>(floatToUint(x, min, max, 16), 0xFFFF));
+    };
+    const uint16_t p = code(motion.position, -12.57f, 12.57f);
+    const uint16_t v = code(motion.velocity, r.velMin, r.velMax);
+    const uint16_t t = code(motion.torque, r.torqueMin, r.torqueMax);
+    const int16_t c = int16_t(std::lround(motion.temperature * 10.0f));
     CanFrame frame;
     frame.id = makeId(type, host, uint16_t(id | ((feedbackFaultBits & 0x3F) << 8) | ((mode & 3) << 14)));
     frame.length = 8;
@@ -128,19 +166,12 @@ void SimDrive::startCalibration()
             const uint8_t sensors[6] = {0x10, 0x00, 0x02, 0x00, 0x00, 0x40};
             sendHallCalibrationDone(sensors, 0x01, 0x03);
         }
-        mode = 0;
+        setMode(0);
     }
 }
 
 void SimDrive::reportTick()
 {
-    // Position moves toward its set-point; velocity and torque follow theirs.
-    const float dt = float(reportPeriodMs) / 1000.0f;
-    const float step = (targetPosition - position) * std::min(1.0f, dt * 5.0f);
-    position += step;
-    velocity = mode == 2 ? (std::fabs(targetVelocity) > 0 ? targetVelocity : step / dt) : 0.0f;
-    torque = mode == 2 ? targetTorque + 0.01f * step : 0.0f;
-    temperature = 31.2f + (mode == 2 ? 0.5f : 0.0f);
     sendStatus(24);
 }
 
@@ -155,17 +186,18 @@ void SimDrive::receive(const CanFrame& frame)
     case 0:  // probe
         sendIdentification();
         break;
-    case 1: {  // motion control: decode the set-points and answer with feedback
-        const ModelReport report = decodeModelReport(model[0], model[1], model[2]);
-        const Ranges r = report.ranges ? *report.ranges : Ranges();
-        targetPosition = uintToFloat(readBe16(frame.data), -12.57f, 12.57f, 16);
-        targetVelocity = uintToFloat(readBe16(frame.data + 2), r.velMin, r.velMax, 16);
-        targetTorque = uintToFloat(field(frame.id), r.torqueMin, r.torqueMax, 16);
-        position += (targetPosition - position) * 0.5f;
+    case 1: {  // motion control: the set-points hold from now on; feedback answers
+        const Ranges r = ranges();
+        motion.advanceTo(clockSeconds());
+        motion.targetPosition = uintToFloat(readBe16(frame.data), -12.57f, 12.57f, 16);
+        motion.targetVelocity = uintToFloat(readBe16(frame.data + 2), r.velMin, r.velMax, 16);
+        motion.kp = uintToFloat(readBe16(frame.data + 4), 0.0f, r.kpMax, 16);
+        motion.kd = uintToFloat(readBe16(frame.data + 6), 0.0f, r.kdMax, 16);
+        motion.targetTorque = uintToFloat(field(frame.id), r.torqueMin, r.torqueMax, 16);
         sendStatus(2);
         break;
     }
-    case 3: mode = 2; sendStatus(2); break;
+    case 3: setMode(2); sendStatus(2); break;
     case 4:
         if (frame.data[1] == 0xC4) {
             sendModelReport();
@@ -173,18 +205,23 @@ void SimDrive::receive(const CanFrame& frame)
             ++faultClears;
             feedbackFaultBits = 0;
         } else {
-            mode = 0;
+            setMode(0);
             sendStatus(2);
         }
         break;
     case 5:
-        mode = 1;
+        setMode(1);
         sendStatus(2);
         calibrationStep = 0;
         if (!silent)  // a silent drive sends no calibration reports either
             calibrationTimer.start();
         break;
-    case 6: ++zeroSets; position = 0; targetPosition = 0; sendStatus(2); break;
+    case 6:
+        ++zeroSets;
+        motion.advanceTo(clockSeconds());
+        motion.setZero();
+        sendStatus(2);
+        break;
     case 7: {
         if (readLe64(frame.data) != uid)
             break;
@@ -201,15 +238,13 @@ void SimDrive::receive(const CanFrame& frame)
             reportPeriodMs = (int(value & 0xFFFF) + 1) * 5;
             if (reporting)
                 reportTimer.start(reportPeriodMs);
+            break;  // on these models the profile speed has no index of its own
         }
-        if (index == 0x7005 && frame.data[4] == 7) {  // jog: the speed word follows, over this model's range
-            const ModelReport report = decodeModelReport(model[0], model[1], model[2]);
-            const Ranges r = report.ranges ? *report.ranges : Ranges();
-            targetVelocity = frame.data[5] ? uintToFloat(uint32_t(frame.data[6] << 8 | frame.data[7]), r.velMin, r.velMax, 16) : 0.0f;
-        }
+        motion.advanceTo(clockSeconds());
+        motion.writeParameter(index, frame.data + 4);
         break;
     }
-    case 20: mode = 3; sendStatus(2); break;
+    case 20: setMode(3); sendStatus(2); break;
     case 23:
     case 24:
         // Newer models switch with 01 02 03 04 05 06 xx (byte 6), the others with byte 0.

@@ -1,9 +1,11 @@
 #pragma once
 // A simulated drive on the bus: identification, model report, mode requests,
-// zero, CAN id, motion control with feedback, periodic reporting, faults and
-// encoder calibration. Features (parameter table, oscilloscope, boot loader)
+// zero, CAN id, run modes and set-points moving a simulated rotor (SimMotion)
+// whose state the feedback reports, periodic reporting, faults and encoder
+// calibration. Features (parameter table, oscilloscope, boot loader)
 // are offered each frame first.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <QVector>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "sim/simfeature.h"
+#include "sim/simmotion.h"
 
 struct SimDriveConfig {
     uint8_t canId = 1;
@@ -27,6 +30,8 @@ public:
     uint8_t canId() const override { return id; }
     uint64_t mcuId() const override { return uid; }
     void transmit(const CanFrame& frame) override;
+    double clockSeconds() const override;
+    bool measure(const QString& variable, double atSeconds, double& value) override;
 
     // A frame from the tool addressed to this drive's CAN id.
     void receive(const CanFrame& frame);
@@ -49,8 +54,7 @@ public:
 
     // What the drive was told, for tests.
     int mode = 0;  // 0 reset, 1 calibration, 2 motor, 3 brake
-    float position = 0, velocity = 0, torque = 0, temperature = 31.2f;
-    float targetPosition = 0, targetVelocity = 0, targetTorque = 0;
+    SimMotion motion;  // set-points and the rotor's state, up to the last frame sent
     bool reporting = false;
     int reportPeriodMs = 10;
     QVector<QPair<uint16_t, uint32_t>> parameterWrites;  // type 18 index and value word
@@ -67,6 +71,8 @@ private:
     void sendModelReport();
     void startCalibration();
     void reportTick();
+    void setMode(int newMode);
+    codec::Ranges ranges() const;
     uint8_t id;
     uint64_t uid;
     uint8_t model[3];
@@ -74,6 +80,7 @@ private:
     std::vector<std::unique_ptr<SimFeature>> features;
     QTimer reportTimer;
     QTimer calibrationTimer;
+    QElapsedTimer clock;
     int calibrationStep = 0;
 };
 

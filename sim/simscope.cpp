@@ -73,6 +73,7 @@ bool SimScope::handleFrame(const CanFrame& request)
         running = true;
         samplesSent = 0;
         timestampTicks = 0;
+        origin = drive.clockSeconds();
         clock.start();
         sampleTimer.start(batchMs);
         return true;
@@ -162,7 +163,11 @@ void SimScope::sendSample()
     for (int i = 0; i < channelCount && offset < 120; ++i) {
         bool known = false;
         const uint32_t type = typeOf(channelCodes[i], known);
-        const QByteArray raw = SimParamTable::encode(type, traceValue(channelCodes[i], type, t));
+        // Measurements of the rotor show the drive's motion; other variables trace their test shapes.
+        double value = 0;
+        if (!known || !drive.measure(table->kinds[channelCodes[i] >> 12][channelCodes[i] & 0x0FFF].name, origin + t, value))
+            value = traceValue(channelCodes[i], type, t);
+        const QByteArray raw = SimParamTable::encode(type, value);
         const int size = SimParamTable::sizeOf(type);
         std::memcpy(sample + offset, raw.constData(), size_t(size));
         offset += size;

@@ -2,7 +2,9 @@
 // The drive's oscilloscope: the frequency reply with its tick length, the
 // channel groups answered with the types of the variables asked for, a sample
 // stream at the configured rate with a wrapping 16-bit timestamp and values
-// that trace a sine, a ramp or a square per variable, and the stopped reply.
+// that show the rotor for the variables the drive measures (its Position) and
+// trace a sine, a ramp or a square for every other variable, and the stopped
+// reply.
 // Faults on request: error codes in replies, a wrong type echo, lost frames,
 // ignored stop requests.
 
@@ -58,4 +60,5 @@ private:
     QTimer sampleTimer;
     QElapsedTimer clock;
     double timestampTicks = 0;
+    double origin = 0;  // the drive's clock at the start of the stream
 };

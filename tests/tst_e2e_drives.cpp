@@ -379,7 +379,7 @@ void DrivesE2eTest::deviceCommands()
     QCOMPARE(devices(rig)->itemText(0), entry);
     rig.sim.runOnSimThread([&] {
         rig.sim.drive(0)->mode = 2;  // running, so that Stop has something to change
-        rig.sim.drive(0)->position = 0.75f;
+        rig.sim.drive(0)->motion.position = 0.75f;
         rig.sim.drive(0)->silent = silent;
     });
     rig.sim.clearObservations();
@@ -575,6 +575,8 @@ void DrivesE2eTest::continuousMotionStream()
 {
     SimulatedRig rig;
     QVERIFY(ready(rig));
+    rig.click("pushButtonCfgMotor");  // a drive in reset mode holds still
+    QVERIFY(rig.waitForLog(QString::fromUtf8("设置MOTOR模式成功!") + defaultEntry));
     auto* position = rig.widget<QLineEdit>("lineEditSetPos");
     enter(position, "1.5");
     enter(rig.widget<QLineEdit>("lineEditSetKp"), "20");
@@ -644,7 +646,7 @@ void DrivesE2eTest::singleMotionFrame()
     QVERIFY(std::fabs(framePosition(f) - 12.57f) < 0.001f);
     const float torque = uintToFloat(field(f.id), rig.window->worker.torqueMin, rig.window->worker.torqueMax, 16);
     QVERIFY(std::fabs(torque - 2.5f) < 0.01f);
-    const float target = onSim<float>(rig, [](SimDrive& d) { return d.targetTorque; });
+    const float target = onSim<float>(rig, [](SimDrive& d) { return d.motion.targetTorque; });
     QVERIFY(std::fabs(target - 2.5f) < 0.01f);
 }
 
@@ -764,7 +766,7 @@ void DrivesE2eTest::jog()
     rig.sim.clearObservations();
 
     const auto wordOf = [](const CanFrame& f) { return int(f.data[6]) << 8 | f.data[7]; };
-    const auto targetVelocity = [&] { return onSim<float>(rig, [](SimDrive& d) { return d.targetVelocity; }); };
+    const auto targetVelocity = [&] { return onSim<float>(rig, [](SimDrive& d) { return d.motion.jogVelocity; }); };
     struct Step {
         const char* button;
         bool press;
