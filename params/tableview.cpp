@@ -265,11 +265,11 @@ void MainWindow::fillScopeSelectors()
     }
     if (setup > 0 && setup < worker.kindCount[WritableParam]) {
         const WritableParamEntry& frequency = worker.writableParams[setup];
-        {
-            const QSignalBlocker blocker(ui->lineEditSetEchoFre);
+        // The field's own rule takes the drive's frequency and tells it in label_selChInfo.
+        if (ui->lineEditSetEchoFre->text() == frequency.valueText)
+            on_lineEditSetEchoFre_textChanged(frequency.valueText);  // an unchanged text is not announced
+        else
             ui->lineEditSetEchoFre->setText(frequency.valueText);
-        }
-        worker.scopeFrequency = clampToU16(frequency.valueText.toInt());
         worker.scopeFrequencyMax = std::min(worker.scopeFrequencyMax, clampToU16(std::trunc(double(frequency.maxValue))));
         worker.scopeFrequencyMin = std::max(worker.scopeFrequencyMin, clampToU16(double(frequency.minValue)));
     }

@@ -125,13 +125,8 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
         paramErrorFlags = 0;
         for (uint8_t i = 0; i < 8; ++i)
             frame.data[i] = uint8_t(i + 1);
-        // The drive echoes the frame's head; judge its reply against what was
-        // sent, not against the last value written, and let it name no entry.
-        requestKind = 4;
-        requestIndex = 0;
-        requestCode = readLe16(frame.data);
-        writeType = frame.data[2];
-        chunkNumber = frame.data[3];
+        // Its reply is judged like any write reply, against the entry last
+        // written; the reset itself has no further chunk to send.
         bytesLeft = 0;
         sendOffset = 0;
         frame.id = makeId(typeWrite, targetId, uint16_t(writeFieldBits(writeCommand)));

@@ -283,7 +283,9 @@ void SimParamTable::answerWrite(const CanFrame& request)
                 for (SimParam& p : kind)
                     p.value = p.factory;
         }
-        answer(valid ? 0 : 10, request.data);
+        // like the save, the reply echoes the head of the last value written
+        const uint8_t head[4] = {uint8_t(lastWriteCode), uint8_t(lastWriteCode >> 8), lastWriteType, lastWriteChunk};
+        answer(valid ? 0 : 10, head);
         return;
     }
     if (command != 0) {
@@ -294,6 +296,7 @@ void SimParamTable::answerWrite(const CanFrame& request)
     const uint16_t code = readLe16(request.data);
     const uint8_t type = request.data[2];
     const uint8_t chunk = request.data[3];
+    lastWriteCode = code;
     lastWriteType = type;
     lastWriteChunk = chunk;
     SimParam* p = entry(code);

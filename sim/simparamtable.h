@@ -72,5 +72,6 @@ private:
     QByteArray writeBuffer;
     uint16_t writeCode = 0;
     int writeNextChunk = 0;
+    uint16_t lastWriteCode = 0;
     uint8_t lastWriteType = 0, lastWriteChunk = 0;
 };

@@ -74,7 +74,8 @@ void ParamsE2eTest::refreshReadEditWriteSaveReset()
     QCOMPARE(saves, 1);
 
     rig.click("pushButtonRecoverFac");
-    QVERIFY(waitInfo(rig, QString::fromUtf8("成功写参数:0X0201")));
+    // the drive echoes the last value written; the reset is judged like that write
+    QVERIFY(waitInfo(rig, QString::fromUtf8("成功写参数:0X2003")));
     rig.sim.runOnSimThread([&] { written = SimParamTable::decode(0, rig.sim.drive(0)->feature<SimParamTable>()->kinds[2][3].value); });
     QCOMPARE(written, 10.0);
 }

@@ -282,17 +282,28 @@ void ParamsTransferTest::saveAll()
 void ParamsTransferTest::factoryReset()
 {
     Rig r;
-    r.w.execute(cmdFactoryReset);
-    QCOMPARE(r.sent.size(), 1);
-    QCOMPARE(r.sent[0].id, codec::makeId(8, 5, uint16_t(hostId | (3 << 8))));
-    QCOMPARE(r.data(0), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
-    QCOMPARE(int(r.w.pendingOp), 0);
+    numericEntry(r.w, 3, vtInt16, QByteArray("\x07\x00", 2));
+    r.w.requestKind = 2;
+    r.w.requestIndex = 3;
+    r.w.execute(cmdWriteParaRow);
     r.echoLast();
-    QCOMPARE(r.states, QList<int>{stParaWriteOk});
     r.w.execute(cmdFactoryReset);
-    r.echoLast(9);
+    QCOMPARE(r.sent.size(), 2);
+    QCOMPARE(r.sent[1].id, codec::makeId(8, 5, uint16_t(hostId | (3 << 8))));
+    QCOMPARE(r.data(1), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
+    QCOMPARE(int(r.w.pendingOp), 0);
+    // judged like any write reply: the drive echoes the last value written
+    r.reply(8, 3, {0x03, 0x20, vtInt16, 0});
+    QCOMPARE(r.states, (QList<int>{stParaWriteOk, stParaWriteOk}));
+    QCOMPARE(r.w.requestCode, uint16_t(0x2003));
+    r.w.execute(cmdFactoryReset);
+    r.reply(8, 3 | (9 << 2), {0x03, 0x20, vtInt16, 0});
     QCOMPARE(r.states.last(), int(stParaWriteError));
     QCOMPARE(uint(r.w.paramErrorFlags), 0x200u);
+    r.w.execute(cmdFactoryReset);
+    r.reply(8, 3, {0x01, 0x02, 0x03, 0x04});
+    QCOMPARE(uint(r.w.paramErrorFlags), 0x4000u);
+    QCOMPARE(r.sent.size(), 4);  // a reset sends no further chunk
 }
 
 void ParamsTransferTest::refusals_data()

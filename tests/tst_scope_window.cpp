@@ -86,29 +86,37 @@ private slots:
 
 void ScopeWindowTest::frequencyField_data()
 {
-    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("stored");  // the drive's frequency entry
+    QTest::addColumn<QString>("typed");  // null: the download alone
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("frequency");
     QTest::addColumn<QString>("style");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("inside") << "500" << "500" << 500 << "color:green;" << QString::fromUtf8("输出频率设置：500 HZ");
-    QTest::newRow("above the maximum") << "3000" << "2600" << 2600 << "color:red;"
+    QTest::newRow("downloaded, as the field was") << 100 << QString() << "100" << 100 << "color:green;"
+                                                  << QString::fromUtf8("输出频率设置：100 HZ");
+    QTest::newRow("downloaded, another value") << 250 << QString() << "250" << 250 << "color:green;"
+                                               << QString::fromUtf8("输出频率设置：250 HZ");
+    QTest::newRow("inside") << 100 << "500" << "500" << 500 << "color:green;" << QString::fromUtf8("输出频率设置：500 HZ");
+    QTest::newRow("above the maximum") << 100 << "3000" << "2600" << 2600 << "color:red;"
                                        << QString::fromUtf8("输出频率设置范围：1~2600 HZ");
-    QTest::newRow("letters") << "abc" << "1" << 1 << "color:red;" << QString::fromUtf8("输出频率设置范围：1~2600 HZ");
+    QTest::newRow("letters") << 100 << "abc" << "1" << 1 << "color:red;" << QString::fromUtf8("输出频率设置范围：1~2600 HZ");
 }
 
 void ScopeWindowTest::frequencyField()
 {
+    QFETCH(int, stored);
     QFETCH(QString, typed);
     QFETCH(QString, field);
     QFETCH(int, frequency);
     QFETCH(QString, style);
     QFETCH(QString, text);
     Tab t;
+    t.drive.table.kinds[2][2].value = SimParamTable::encode(2, stored);
     QVERIFY(t.download());
     QVERIFY(t.frequency()->isEnabled());
-    t.frequency()->setText(typed);
+    if (!typed.isNull())
+        t.frequency()->setText(typed);
     QCOMPARE(t.frequency()->text(), field);
     QCOMPARE(int(t.w.worker.scopeFrequency), frequency);
     QCOMPARE(t.info()->styleSheet(), style);
