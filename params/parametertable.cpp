@@ -52,6 +52,32 @@ int16_t signed16(const uint8_t* p) { return int16_t(uint16_t(p[0] | (p[1] << 8))
 
 }  // namespace
 
+void ParameterTable::beginDownload()
+{
+    for (uint16_t& count : kindCount)
+        count = 0;
+    std::memset(framesStored, 0, sizeof framesStored);
+    incompleteCode = 0;
+}
+
+uint16_t ParameterTable::framesNeeded(uint32_t kind, uint32_t index) const
+{
+    constexpr uint16_t name = 1u << 2;
+    switch (kind) {
+    case WritableString:
+    case ReadOnlyString:
+        return name | 1u << 8;
+    case WritableParam:
+    case ReadOnlyParam: {
+        const uint16_t limits = kind == WritableParam ? 1u << 3 : 0;
+        const uint16_t tail = valueSize(valueTypeOf(kind, index)) > 4 ? 1u << 5 : 0;
+        return name | limits | 1u << 4 | tail;
+    }
+    default:
+        return 0;
+    }
+}
+
 uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], uint32_t previousCode)
 {
     const uint16_t rawCode = uint16_t(data[0] | (data[1] << 8));
@@ -68,6 +94,7 @@ uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], u
         continuity = deBeyondCapacity;
     uint32_t raised = 0;
     bool continuityCounts = false;
+    bool kept = false;  // the frame's content went into the entry
 
     switch (code) {
     case 0:
@@ -94,6 +121,7 @@ uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], u
         if (!stored)
             break;
         if (code == 2) {
+            kept = true;
             const QString text = latin1Text(textBuffer, 16);
             switch (kind) {
             case WritableString: writableStrings[index].name = text; break;
@@ -103,8 +131,10 @@ uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], u
             }
         } else if (kind == WritableString) {
             writableStrings[index].valueText = latin1Text(textBuffer, 16);
+            kept = true;
         } else if (kind == ReadOnlyString) {
             readOnlyStrings[index].valueText = latin1Text(textBuffer, 16);
+            kept = true;
         } else {
             continuity |= deCodeNotForKind;
         }
@@ -121,8 +151,10 @@ uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], u
             const float scale = decimalScale(exponent);
             e.maxValue = float(signed16(data + 4)) * scale;
             e.minValue = float(signed16(data + 2)) * scale;
+            kept = true;
         } else if (kind == ReadOnlyParam) {
             readOnlyParams[index].valueType = data[7] & 0x1F;
+            kept = true;
         } else {
             raised |= deCodeNotForKind;
         }
@@ -133,9 +165,11 @@ uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], u
         if (kind == WritableParam) {
             writableParams[index].valueType = data[3];
             std::memcpy(writableParams[index].value, data + 4, 4);
+            kept = true;
         } else if (kind == ReadOnlyParam) {
             readOnlyParams[index].valueType = data[3];
             std::memcpy(readOnlyParams[index].value, data + 4, 4);
+            kept = true;
         } else {
             raised |= deCodeNotForKind;
         }
@@ -150,6 +184,8 @@ uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], u
             std::memcpy(readOnlyParams[index].value + 4, data + 4, 4);
         else
             continuity |= deCodeNotForKind;
+        // the second half only completes the value it continues
+        kept = (kind == WritableParam || kind == ReadOnlyParam) && (continuity & (deIndexBreak | deKindBreak)) == 0;
         break;
     default:  // above 9: no such frame
         continuityCounts = true;
@@ -169,6 +205,8 @@ uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], u
         }
     }
 
+    if (kept)
+        framesStored[kind][index] = uint16_t(framesStored[kind][index] | 1u << code);
     lastFrameIndex = index;
     lastFrameKind = kind;
     return raised | (continuityCounts ? continuity : 0);
@@ -186,6 +224,15 @@ uint32_t ParameterTable::acceptEndFrame(const uint8_t data[8])
         raised |= deWritableParamCount;
     if (uint16_t(data[6] | (data[7] << 8)) != kindCount[ReadOnlyParam])
         raised |= deReadOnlyParamCount;
+    for (uint32_t k = 0; k < 4; ++k) {
+        for (uint16_t i = 0; i < kindCount[k]; ++i) {
+            const uint16_t needed = framesNeeded(k, i);
+            if ((framesStored[k][i] & needed) != needed) {
+                incompleteCode = functionCodeOf(k, i);
+                return raised | deIncompleteEntry;
+            }
+        }
+    }
     return raised;
 }
 

@@ -40,6 +40,7 @@ enum DescriptorError : uint32_t {
     deReadOnlyStringCount = 0x100,
     deWritableParamCount = 0x200,
     deReadOnlyParamCount = 0x400,
+    deIncompleteEntry = 0x800,  // a counted entry lacks a frame its kind and type need
 };
 
 constexpr uint8_t descriptorEndCode = 9;
@@ -105,12 +106,22 @@ struct ParameterTable {
     uint16_t lastFrameIndex = 0;
     uint32_t lastFrameKind = 0;
     uint8_t textBuffer[17] = {};
+    // Per entry of this download: bit c set once frame code c has been stored.
+    uint16_t framesStored[4][paramCapacity] = {};
+    // The first entry, in table order, that the end frame found incomplete.
+    uint16_t incompleteCode = 0;
+
+    // A new download: no entry counted, no frame stored yet.
+    void beginDownload();
+    // Bits of the frame codes an entry of this kind needs, by its value type.
+    uint16_t framesNeeded(uint32_t kind, uint32_t index) const;
 
     // One descriptor frame (codes 0..8 and above 9): stores what it carries
     // and returns the error bits it raises. `previousCode` is the code of the
     // frame before it; the caller keeps it.
     uint32_t acceptDescriptor(uint8_t code, const uint8_t data[8], uint32_t previousCode);
-    // The end frame: stores `setupCount` and returns the count-mismatch bits.
+    // The end frame: stores `setupCount` and returns the count-mismatch bits,
+    // and deIncompleteEntry (with `incompleteCode`) for an entry left unfinished.
     uint32_t acceptEndFrame(const uint8_t data[8]);
 
     // Rows of the table view: the kinds one after another (16-bit arithmetic,

@@ -231,10 +231,16 @@ TextEdit checkTextEdit(const QString& current, const QString& text)
     return edit;
 }
 
-QString downloadErrorText(uint32_t flags)
+QString downloadErrorText(bool english, uint32_t flags, uint16_t incompleteCode)
 {
-    return QStringLiteral("Error updating parameter table code:0X") + QString::number(flags, 16)
+    QString text = QStringLiteral("Error updating parameter table code:0X") + QString::number(flags, 16)
         + bitTexts(true, flags, downloadBits);
+    if (flags & deIncompleteEntry) {
+        const QString code = parameterCodeText(incompleteCode);
+        text += english ? QStringLiteral("/Incomplete entry ") + code
+                        : QString::fromUtf8("/参数 ") + code + QString::fromUtf8(" 不完整");
+    }
+    return text;
 }
 
 QString readErrorText(bool english, uint16_t code, uint32_t flags)

@@ -43,8 +43,9 @@ struct TextEdit {
 };
 TextEdit checkTextEdit(const QString& current, const QString& text);
 
-// "Error updating parameter table code:0X" + word + bit texts (English in both languages).
-QString downloadErrorText(uint32_t flags);
+// "Error updating parameter table code:0X" + word + bit texts (English in both
+// languages), then the entry left incomplete, if any, in the language asked for.
+QString downloadErrorText(bool english, uint32_t flags, uint16_t incompleteCode);
 QString readErrorText(bool english, uint16_t code, uint32_t flags);
 QString writeErrorText(bool english, uint16_t code, uint32_t flags);
 // The oscilloscope's error word; with bit 1 the drive's range (its reply words 2 and 1) follows.

@@ -38,8 +38,7 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
 {
     switch (code) {
     case cmdReadParaTable:
-        for (uint16_t& count : kindCount)
-            count = 0;
+        beginDownload();
         paramErrorFlags = 0;
         frame.id = makeId(typeDescriptor, targetId, hostId);
         writeLe64(frame.data, selectedDevice < maxDevices ? deviceUids[selectedDevice] : 0);

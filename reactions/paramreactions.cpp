@@ -35,7 +35,7 @@ void MainWindow::reactParams(int code)
         break;
     case stParaTableError:
         info->setStyleSheet(red);
-        info->setText(downloadErrorText(worker.paramErrorFlags));
+        info->setText(downloadErrorText(languageEnglish, worker.paramErrorFlags, worker.incompleteCode));
         ui->pushButtonRefreshTable->setEnabled(true);
         break;
     case stParaReadOk:

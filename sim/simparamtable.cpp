@@ -215,8 +215,6 @@ void SimParamTable::startStream()
     }
     if (swapDescriptorFrame >= 0 && swapDescriptorFrame + 1 < stream.size())
         std::swap(stream[swapDescriptorFrame], stream[swapDescriptorFrame + 1]);
-    if (skipDescriptorFrame >= 0 && skipDescriptorFrame < stream.size())
-        stream.remove(skipDescriptorFrame);
     if (sendEndFrame) {
         CanFrame end;
         end.id = makeId(typeDescriptor, 0xFD, uint16_t(drive.canId() | (9 << 8)));
@@ -228,6 +226,8 @@ void SimParamTable::startStream()
         writeLe16(end.data + 6, uint16_t(kinds[3].size()));
         stream << end;
     }
+    if (dropDescriptorFrame >= 0 && dropDescriptorFrame < stream.size())
+        stream.remove(dropDescriptorFrame);
     streamPos = 0;
     streamTimer.start();
 }

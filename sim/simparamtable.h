@@ -32,7 +32,7 @@ public:
     int framesPerMs = 5;  // about the adapter's 5,421 lines per second
 
     // Faults on request.
-    int skipDescriptorFrame = -1;      // this frame of the stream is never sent
+    int dropDescriptorFrame = -1;      // this frame of a download (the end frame counts) is never sent
     int swapDescriptorFrame = -1;      // this frame and the next change places
     int writableStringCountDelta = 0;  // the end frame miscounts the writable strings
     bool sendEndFrame = true;

@@ -47,6 +47,26 @@ QVector<CanFrame> named(uint16_t functionCode, const char* name)
             desc(2, functionCode, {b(12), b(13), b(14), b(15)})};
 }
 
+// Every frame a complete entry of its kind and type needs.
+QVector<CanFrame> entry(uint16_t functionCode, uint8_t type = vtText)
+{
+    QVector<CanFrame> frames = named(functionCode, "n");
+    if (functionCode >> 12 < 2)
+        return frames << desc(6, functionCode, {'v'}) << desc(7, functionCode) << desc(8, functionCode);
+    if (functionCode >> 12 == 2)
+        frames << desc(3, functionCode, {0, 0, 100, 0, 0, uint8_t(type | (1 << 5))});
+    frames << desc(4, functionCode, {0, type, 1, 2, 3, 4});
+    if (type == vtUint64 || type == vtInt64 || type == vtDouble)
+        frames << desc(5, functionCode, {0, 0, 5, 6, 7, 8});
+    return frames;
+}
+
+// One entry of each kind, two writable parameters, one with an 8-byte value.
+QVector<CanFrame> fullTable()
+{
+    return entry(0x0000) + entry(0x1000) + entry(0x2000, vtInt16) + entry(0x2001, vtDouble) + entry(0x3000, vtUint64);
+}
+
 void feed(otaThread& w, CanFrame f)
 {
     w.getSerialData(adapterline::encodeDataLine(f));
@@ -76,6 +96,8 @@ private slots:
     void textValue();
     void endFrameCounts_data();
     void endFrameCounts();
+    void incompleteEntries_data();
+    void incompleteEntries();
     void rowLayout();
     void timeoutOutcomes_data();
     void timeoutOutcomes();
@@ -232,13 +254,48 @@ void ParamsDescriptorTest::endFrameCounts()
     QFETCH(int, state);
     otaThread w;
     States states(w);
-    for (const CanFrame& f : named(0x0000, "a") + named(0x2000, "b") + named(0x2001, "c") + named(0x3000, "d"))
+    for (const CanFrame& f : entry(0x0000) + entry(0x2000, vtUint8) + entry(0x2001, vtFloat) + entry(0x3000, vtInt64))
         feed(w, f);
     feed(w, endFrame(7, uint8_t(told[0]), uint8_t(told[1]), uint16_t(told[2]), uint16_t(told[3])));
     QCOMPARE(uint(w.paramErrorFlags), flags);
     QCOMPARE(states.codes, QList<int>{state});
     QCOMPARE(int(w.setupCount), 7);
     QCOMPARE(int(w.lastFrameCode), 9);
+}
+
+void ParamsDescriptorTest::incompleteEntries_data()
+{
+    QTest::addColumn<int>("dropped");  // position in fullTable(); -1 drops nothing
+    QTest::addColumn<uint>("flags");
+    QTest::addColumn<int>("code");
+    QTest::newRow("complete") << -1 << 0u << 0;
+    QTest::newRow("string without its value's end") << 11 << uint(deIncompleteEntry) << 0x1000;
+    QTest::newRow("name without its end") << 14 << uint(deIncompleteEntry) << 0x2000;
+    QTest::newRow("writable number without limits") << 15 << uint(deIncompleteEntry) << 0x2000;
+    QTest::newRow("8-byte value without its second half") << 22 << uint(deIncompleteEntry) << 0x2001;
+    QTest::newRow("read-only number without its value") << 26 << uint(deIncompleteEntry) << 0x3000;
+}
+
+void ParamsDescriptorTest::incompleteEntries()
+{
+    QFETCH(int, dropped);
+    QFETCH(uint, flags);
+    QFETCH(int, code);
+    otaThread w;
+    States states(w);
+    // an earlier complete download leaves every entry filled: only this download's frames count
+    for (int round = 0; round < 2; ++round) {
+        w.execute(cmdReadParaTable);
+        QVector<CanFrame> frames = fullTable();
+        if (round == 1 && dropped >= 0)
+            frames.remove(dropped);
+        for (const CanFrame& f : frames)
+            feed(w, f);
+        feed(w, endFrame(0, 1, 1, 2, 1));
+    }
+    QCOMPARE(uint(w.paramErrorFlags), flags);
+    QCOMPARE(states.codes, (QList<int>{stParaTableOk, flags ? int(stParaTableError) : int(stParaTableOk)}));
+    QCOMPARE(int(w.incompleteCode), code);
 }
 
 void ParamsDescriptorTest::rowLayout()
@@ -301,7 +358,7 @@ void ParamsDescriptorTest::endFrameEndsTheDownloadWithoutAnotherNotification()
     w.idleWait = [] {};
     States states(w);
     w.execute(cmdReadParaTable);
-    for (const CanFrame& f : named(0x0000, "x"))
+    for (const CanFrame& f : entry(0x0000))
         feed(w, f);
     feed(w, endFrame(0, 1, 0, 0, 0));
     w.pollOnce();

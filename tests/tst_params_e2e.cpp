@@ -86,16 +86,16 @@ void ParamsE2eTest::faultyStreamReportsItsBits()
     QVERIFY(rig.start());
     QVERIFY(rig.openAndHandshake());
     QVERIFY(detect(rig));
-    rig.sim.runOnSimThread([&] { rig.sim.drive(0)->feature<SimParamTable>()->skipDescriptorFrame = 4; });
+    rig.sim.runOnSimThread([&] { rig.sim.drive(0)->feature<SimParamTable>()->dropDescriptorFrame = 4; });
     rig.click("pushButtonRefreshTable");
-    QVERIFY(waitInfo(rig, "Error updating parameter table code:0X20/Missing frames"));
+    QVERIFY(waitInfo(rig, QString::fromUtf8("Error updating parameter table code:0X820/Missing frames/参数 0X0000 不完整")));
     QCOMPARE(info(rig)->styleSheet(), QString("color:red;"));
     QVERIFY(rig.widget<QPushButton>("pushButtonRefreshTable")->isEnabled());
 
     // silence after the request: the download times out
     rig.sim.runOnSimThread([&] {
         auto* params = rig.sim.drive(0)->feature<SimParamTable>();
-        params->skipDescriptorFrame = -1;
+        params->dropDescriptorFrame = -1;
         params->answerDescriptors = false;
     });
     rig.click("pushButtonRefreshTable");

@@ -221,11 +221,16 @@ void ParamsValuesTest::errorTexts_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("download 0x0C") << downloadErrorText(0x0C)
+    QTest::newRow("download 0x0C") << downloadErrorText(false, 0x0C, 0)
                                    << QString("Error updating parameter table code:0Xc/Number missing frame/Discontinuous numbering");
-    QTest::newRow("download counts") << downloadErrorText(0x481)
+    QTest::newRow("download counts") << downloadErrorText(false, 0x481, 0x2005)
                                      << QString("Error updating parameter table code:0X481/Illegal type"
                                                 "/Wrong number of writable strings/Wrong number of read-only parameters");
+    QTest::newRow("incomplete entry, English") << downloadErrorText(true, 0x820, 0x2005)
+                                               << QString("Error updating parameter table code:0X820/Missing frames"
+                                                          "/Incomplete entry 0X2005");
+    QTest::newRow("incomplete entry, Chinese") << downloadErrorText(false, 0x800, 0x300a)
+                                               << QString::fromUtf8("Error updating parameter table code:0X800/参数 0X300a 不完整");
     QTest::newRow("read status, English") << readErrorText(true, 0x2003, 0x01)
                                           << QString("Read parameter 0X2003An error occurred:/No function code");
     QTest::newRow("read, Chinese") << readErrorText(false, 0x000a, 0x16)

@@ -73,6 +73,7 @@ private slots:
     void factoryReset();
     void downloadFaults_data();
     void downloadFaults();
+    void everyLostFrameFailsTheDownload();
     void redownloadForgetsEdits();
     void exportCsv();
     void exportXlsx();
@@ -325,8 +326,10 @@ void ParamsWindowTest::downloadFaults_data()
     QTest::addColumn<int>("swap");
     QTest::addColumn<int>("countDelta");
     QTest::addColumn<QString>("text");
-    QTest::newRow("a frame skipped") << 1 << -1 << 0 << "Error updating parameter table code:0X20/Missing frames";
-    QTest::newRow("frames reordered") << -1 << 0 << 0 << "Error updating parameter table code:0X20/Missing frames";
+    QTest::newRow("a frame skipped") << 1 << -1 << 0
+                                     << QString::fromUtf8("Error updating parameter table code:0X820/Missing frames/参数 0X0000 不完整");
+    QTest::newRow("frames reordered") << -1 << 0 << 0
+                                      << QString::fromUtf8("Error updating parameter table code:0X820/Missing frames/参数 0X0000 不完整");
     QTest::newRow("end frame miscounts") << -1 << -1 << 1 << "Error updating parameter table code:0X80/Wrong number of writable strings";
 }
 
@@ -337,7 +340,7 @@ void ParamsWindowTest::downloadFaults()
     QFETCH(int, countDelta);
     QFETCH(QString, text);
     Tab t;
-    t.drive.table.skipDescriptorFrame = skip;
+    t.drive.table.dropDescriptorFrame = skip;
     t.drive.table.swapDescriptorFrame = swap;
     t.drive.table.writableStringCountDelta = countDelta;
     QVERIFY(t.download(text));
@@ -345,6 +348,27 @@ void ParamsWindowTest::downloadFaults()
     QCOMPARE(t.info()->styleSheet(), red());
     QVERIFY(t.button("pushButtonRefreshTable")->isEnabled());
     QVERIFY(!t.button("pushButtonReadPara")->isEnabled());
+}
+
+void ParamsWindowTest::everyLostFrameFailsTheDownload()
+{
+    Tab t;
+    QVERIFY(t.download());
+    const int frames = t.drive.table.descriptorFramesSent;
+    QCOMPARE(frames, 130);
+    const QString success = QString::fromUtf8("更新参数表成功！");
+    // each download starts over the complete table of the one before
+    for (int dropped = 0; dropped < frames; ++dropped) {
+        t.drive.table.dropDescriptorFrame = dropped;
+        t.button("pushButtonRefreshTable")->setEnabled(true);  // a success leaves it disabled
+        t.button("pushButtonRefreshTable")->click();
+        const bool ended = QTest::qWaitFor(
+            [&] { return t.button("pushButtonRefreshTable")->isEnabled() || t.info()->text() == success; }, 3000);
+        QVERIFY2(ended && t.info()->text() != success, qPrintable(QStringLiteral("frame %1 lost").arg(dropped)));
+        QCOMPARE(t.info()->styleSheet(), red());
+    }
+    t.drive.table.dropDescriptorFrame = -1;
+    QVERIFY(t.download());
 }
 
 void ParamsWindowTest::redownloadForgetsEdits()
