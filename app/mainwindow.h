@@ -125,12 +125,20 @@ public:
     void snapshotParameterTable();
     void logFailure(const QString& text);  // a red line in the log view
 
+    // ---- controls/: the firmware upgrade -----------------------------------
+    // The erase click: the drive and the image are checked, then the erase is sent.
+    bool startUpgrade();
+    void stopUpgrade();  // the finish frame
+
     // ---- scope/ -------------------------------------------------------------
     void resetWaveSaveButton();  // the wave file is closed: the button offers saving again
     void onWaveFileFailed();
 
     // ---- ui/: language table and log -------------------------------------
     void applyLanguageTable();
+
+protected:
+    void closeEvent(class QCloseEvent* event) override;  // asks first while an upgrade runs
 
 signals:
     void sendRecvData(QByteArray data);

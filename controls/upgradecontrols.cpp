@@ -1,12 +1,15 @@
 // The firmware upgrade's three buttons: choose the image, start or stop the
-// upgrade (erase request / finish frame), read the file and start the transfer.
+// upgrade (image check, erase request / finish frame), start the transfer of
+// the image checked at the start.
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDebug>
-#include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 
 #include "app/mainwindow.h"
+#include "reactions/statustexts.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::on_pushButtonOpenFile_clicked()
@@ -19,43 +22,70 @@ void MainWindow::on_pushButtonOpenFile_clicked()
 void MainWindow::on_pushButtonInOtaMode_clicked()
 {
     ui->progressBar->setValue(0);
-    if (otaIdle) {
-        snapshotParameterTable();
-        const int index = ui->comboBoxDev->currentIndex();
-        if (index < 0 || index >= worker.deviceCount) {
-            // No drive is listed: there is nobody to upgrade.
-            ui->labelOtaInfo->setStyleSheet("color:red;");
-            ui->labelOtaInfo->setText(tr2("Please detect and select a device first!", "请先检测并选择设备！"));
-            ui->pushButtonStartOta->setEnabled(false);
-            return;
-        }
-        worker.selectedDevice = uint8_t(index);
-        worker.targetId = worker.deviceIds[index];
-        qDebug() << "File name (QFileInfo):" << QFileInfo(firmwarePath).fileName();
-        ui->pushButtonInOtaMode->setText(tr2("Stop the upgrade", "停止升级"));
-        otaIdle = false;
-        worker.execute(cmdOtaErase);
-        ui->labelOtaInfo->setStyleSheet("color:blue;");
-        ui->labelOtaInfo->setText(tr2("Erasing flash, please wait...", "擦除flash,请等待..."));
-    } else {
-        ui->pushButtonInOtaMode->setText(tr2("Erase", "启动升级"));
-        otaIdle = true;
-        worker.execute(cmdOtaFinish);
-    }
+    if (otaIdle)
+        startUpgrade();
+    else
+        stopUpgrade();
     ui->pushButtonStartOta->setEnabled(false);
+}
+
+bool MainWindow::startUpgrade()
+{
+    const int index = ui->comboBoxDev->currentIndex();
+    if (index < 0 || index >= worker.deviceCount) {
+        // No drive is listed: there is nobody to upgrade.
+        ui->labelOtaInfo->setStyleSheet("color:red;");
+        ui->labelOtaInfo->setText(tr2("Please detect and select a device first!", "请先检测并选择设备！"));
+        return false;
+    }
+    // The drive is erased only for an image that can be sent whole.
+    firmware::Image image = firmware::readImage(firmwarePath);
+    if (image.fault != firmware::ImageFault::none) {
+        ui->labelOtaInfo->setStyleSheet("color:red;");
+        ui->labelOtaInfo->setText(statustexts::imageFaultText(image, languageEnglish));
+        return false;
+    }
+    snapshotParameterTable();
+    worker.firmwareImage = std::move(image.bytes);
+    worker.selectedDevice = uint8_t(index);
+    worker.targetId = worker.deviceIds[index];
+    qDebug() << "File name (QFileInfo):" << QFileInfo(firmwarePath).fileName();
+    ui->pushButtonInOtaMode->setText(tr2("Stop the upgrade", "停止升级"));
+    otaIdle = false;
+    worker.execute(cmdOtaErase);
+    ui->labelOtaInfo->setStyleSheet("color:blue;");
+    ui->labelOtaInfo->setText(tr2("Erasing flash, please wait...", "擦除flash,请等待..."));
+    return true;
+}
+
+void MainWindow::stopUpgrade()
+{
+    ui->pushButtonInOtaMode->setText(tr2("Erase", "启动升级"));
+    otaIdle = true;
+    worker.execute(cmdOtaFinish);
 }
 
 void MainWindow::on_pushButtonStartOta_clicked()
 {
-    worker.firmwareImage.clear();
-    if (!firmwarePath.isEmpty()) {
-        QFile file(firmwarePath);
-        if (file.open(QIODevice::ReadOnly)) {
-            worker.firmwareImage = file.readAll();
-            file.close();
-        }
-    }
+    // the image read and checked when the upgrade started is the one sent
     ui->progressBar->setValue(0);
     worker.execute(cmdOtaSendInfo);
     ui->pushButtonStartOta->setEnabled(false);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!otaIdle) {
+        const QString title = tr2("Firmware upgrade", "固件升级");
+        const QString question = tr2("An upgrade is running. Close the window all the same?", "正在升级固件，仍要关闭窗口吗？");
+        const bool close = askYesNo ? askYesNo(title, question)
+                                    : QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
+                                                            QMessageBox::No)
+                                          == QMessageBox::Yes;
+        if (!close) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }

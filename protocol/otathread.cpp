@@ -56,6 +56,14 @@ void otaThread::post(std::function<void()> job)
         QMetaObject::invokeMethod(this, [this] { drainOutbox(); }, Qt::QueuedConnection);
 }
 
+void otaThread::runOnOwnerThread(std::function<void()> job)
+{
+    if (onOwnerThread())
+        job();
+    else
+        post(std::move(job));
+}
+
 void otaThread::drainOutbox()
 {
     QVector<std::function<void()>> jobs;

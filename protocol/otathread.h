@@ -145,6 +145,7 @@ enum StateCode : int {
     stModuleBaudChanged = 60,
     stModuleFrameType = 61,
     stModuleFrameTypeChanged = 62,
+    stOtaBlockUnanswered = 63,  // a block stayed unanswered after its re-sends: the upgrade ended
 };
 
 constexpr uint8_t hostId = 0xFD;
@@ -230,6 +231,8 @@ public:
     uint32_t blockCount = 0;
     uint16_t blockIndex = 0;      // low 16 bits, as carried in the block identifier
     uint32_t blockPosition = 0;   // the full block number, so 65536 blocks end in the finish frame
+    uint8_t blockRetries = 0;     // re-sends of the unanswered block
+    std::atomic<uint32_t> blockSends{0};  // every block frame sent; the run loop names the one it saw waiting
     std::function<void()> blockPause = firmware::pauseAfterBlock;  // 1 ms after each block; tests may shorten it
 
     // ---- parameter transfer flags read by the run loop --------------------
@@ -287,6 +290,8 @@ public:
     void executeUpgrade(unsigned code, CanFrame& frame);   // upgrade.cpp, codes 4..7
     void handleBlockReply();                              // upgrade.cpp
     void handleFinishReply();                             // upgrade.cpp
+    void blockUnanswered(uint32_t sendsSeen);             // upgrade.cpp, from the run loop's wait
+    void runOnOwnerThread(std::function<void()> job);      // at once there, else posted to it
     void executeParam(unsigned code, CanFrame& frame);     // paramtransfer.cpp, codes 17..23
     void handleParamWriteReply();                         // paramtransfer.cpp, type 8
     void handleParamValueReply();                         // paramtransfer.cpp, type 9

@@ -125,6 +125,21 @@ void otaThread::pollOnce()
         if (pendingOp.load(std::memory_order_acquire) == op)
             sendMotionFrame();
         return;
+    case opOtaBlock: {
+        sleepFor(100);
+        if (pendingOp.load(std::memory_order_acquire) != op)
+            return;
+        const uint32_t waited = elapsedMs.load(std::memory_order_relaxed) + 100;
+        if (waited < firmware::blockAnswerMs) {
+            elapsedMs.store(waited, std::memory_order_relaxed);
+            return;
+        }
+        // The block and its image belong to the GUI thread: it re-sends or gives up.
+        elapsedMs.store(0, std::memory_order_relaxed);
+        const uint32_t sends = blockSends.load(std::memory_order_acquire);
+        runOnOwnerThread([this, sends] { blockUnanswered(sends); });
+        return;
+    }
     case opScopeStop:
         sleepFor(2);
         if (pendingOp.load(std::memory_order_acquire) != op)

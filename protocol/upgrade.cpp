@@ -28,6 +28,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
         blockCount = firmware::blockCountFor(firmwareSize);
         blockPosition = 0;
         blockIndex = 0;
+        blockRetries = 0;
         frame.id = makeId(12, targetId, hostId);
         firmware::informationBytes(firmwareSize, blockCount, frame.data);
         sendCanFrame(frame);
@@ -39,6 +40,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
         frame.id = makeId(13, targetId, uint16_t(blockPosition & 0xFFFF));
         firmware::blockBytes(firmwareImage, blockPosition, frame.data);
         sendCanFrame(frame);
+        blockSends.fetch_add(1, std::memory_order_release);
         blockPause();
         setPending(opOtaBlock);
         break;
@@ -56,6 +58,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
 void otaThread::handleBlockReply()
 {
     ackFlag.store(1, std::memory_order_release);
+    blockRetries = 0;
     const uint16_t replyField = field(rxFrame.id);
     int code = stateCode;
     if (replyField == targetId) {
@@ -86,4 +89,18 @@ void otaThread::handleFinishReply()
     } else {
         raiseState(stateCode);
     }
+}
+
+void otaThread::blockUnanswered(uint32_t sendsSeen)
+{
+    if (pendingOp.load(std::memory_order_acquire) != opOtaBlock
+        || blockSends.load(std::memory_order_acquire) != sendsSeen)
+        return;  // answered, re-sent or stopped meanwhile
+    if (blockRetries < firmware::blockResends) {
+        ++blockRetries;
+        execute(cmdOtaSendBlock);
+        return;
+    }
+    if (endPending(opOtaBlock))
+        raiseState(stOtaBlockUnanswered);
 }

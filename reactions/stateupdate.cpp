@@ -19,7 +19,7 @@ void MainWindow::StateUpdate()
         reactAdapter(code);
         break;
     case 7: case 8: case 9: case 10: case 11: case 12: case 13: case 14: case 15:
-    case 53: case 54:
+    case 53: case 54: case 63:
         reactUpgrade(code);
         break;
     case 16: case 17: case 18: case 19: case 20: case 21: case 22: case 23:
@@ -36,7 +36,7 @@ void MainWindow::StateUpdate()
         reactScope(code);
         break;
     default:
-        // 33, 34, 35 and 51 are never raised; anything outside 0..62 is not a code.
+        // 33, 34, 35 and 51 are never raised; anything outside 0..63 is not a code.
         break;
     }
 }

@@ -302,4 +302,29 @@ QString calibrationWaitText(bool english)
 
 bool deviceCodeTakesSuffix(int code) { return code >= 16 && code <= 27; }
 
+QString imageFaultText(const firmware::Image& image, bool english)
+{
+    using firmware::ImageFault;
+    switch (image.fault) {
+    case ImageFault::none: return QString();
+    case ImageFault::missing: return pickText(english, "The firmware file does not exist!", "固件文件不存在！");
+    case ImageFault::notRegularFile:
+        return pickText(english, "The firmware file is not a regular file!", "固件文件不是普通文件！");
+    case ImageFault::empty: return pickText(english, "There is no data in the bin file！", "bin文件没有数据！");
+    case ImageFault::tooLarge: return pickText(english, "The BIN file size exceeds 512KB!", "BIN文件大小超过512KB!");
+    case ImageFault::unreadable:
+        return pickText(english, "Cannot read the firmware file: ", "无法读取固件文件：") + image.cause;
+    case ImageFault::malformedHex:
+        return pickText(english, "Malformed Intel HEX file at line ", "Intel HEX文件格式错误，行 ")
+            + QString::number(image.badLine);
+    }
+    return QString();
+}
+
+QString blockUnansweredText(uint32_t block, bool english)
+{
+    return pickText(english, "Upgrade stopped: no answer to block ", "升级中止：数据块 ") + QString::number(block)
+        + pickText(english, "", " 无应答");
+}
+
 }  // namespace statustexts

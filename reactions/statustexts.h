@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "protocol/firmwareimage.h"
+
 // The model named by the drive's last identification reply (empty before).
 extern QString motorModelName;
 
@@ -75,5 +77,11 @@ QString deviceCodeText(int code, bool english);
 QString calibrationWaitText(bool english);
 // Codes 16..27 are followed by the addressed drive's entry.
 bool deviceCodeTakesSuffix(int code);
+
+// ---- firmware upgrade ------------------------------------------------------
+
+// Why the image chosen for an upgrade is refused (empty for an accepted one).
+QString imageFaultText(const firmware::Image& image, bool english);
+QString blockUnansweredText(uint32_t block, bool english);
 
 }  // namespace statustexts

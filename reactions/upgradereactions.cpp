@@ -2,6 +2,7 @@
 // and the upgrade button.
 
 #include "app/mainwindow.h"
+#include "reactions/statustexts.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -46,6 +47,10 @@ void MainWindow::reactUpgrade(int code)
     case stOtaBlockResend:
         ui->progressBar->setValue(int(worker.blockPosition));
         break;
+    case stOtaBlockUnanswered:
+        ui->labelOtaInfo->setStyleSheet("color:red;");
+        ui->labelOtaInfo->setText(statustexts::blockUnansweredText(worker.blockPosition, languageEnglish));
+        [[fallthrough]];  // the progress bar keeps its value; a new upgrade may start
     case stOtaSucceeded:
     case stOtaFailed:
         if (code == stOtaSucceeded)

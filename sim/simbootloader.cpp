@@ -53,6 +53,8 @@ bool SimBootloader::handleFrame(const CanFrame& request)
             for (int i = 0; i < 8; ++i)
                 image[int(block * 8 + i)] = char(request.data[i]);
         ++blocksReceived;
+        if (block == unansweredBlock)
+            return true;
         if (block == continueAtBlock) {
             continueAtBlock = -1;
             nextBlock = uint32_t(continueFromBlock);

@@ -18,6 +18,7 @@ public:
     bool failFinish = false;
     int continueAtBlock = -1;    // when this block first arrives, ask to continue from continueFromBlock
     int continueFromBlock = -1;
+    int unansweredBlock = -1;    // this block is taken in but never answered
 
     uint32_t announcedSize = 0, announcedBlocks = 0;
     QByteArray image;            // the received blocks, in place

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryFile>
 #include <QtTest>
@@ -44,6 +45,7 @@ class E2eUpgradeTest : public QObject {
 private slots:
     void imageWithContinueFrom();
     void failingFinish();
+    void blockNeverAnswered();
 };
 
 void E2eUpgradeTest::imageWithContinueFrom()
@@ -97,6 +99,34 @@ void E2eUpgradeTest::failingFinish()
     QTRY_COMPARE_WITH_TIMEOUT(info->text(), QString::fromUtf8("升级失败"), 10000);
     QCOMPARE(info->styleSheet(), QString("color:red;"));
     QVERIFY(rig.window->otaIdle);
+}
+
+void E2eUpgradeTest::blockNeverAnswered()
+{
+    SimulatedRig rig;
+    QVERIFY(rig.start());
+    QVERIFY(rig.openAndHandshake());
+    QTemporaryFile file;
+    QVERIFY(detectAndChoose(rig, writeImage(file, 4096)));
+    rig.sim.runOnSimThread([&] { rig.sim.drive(0)->feature<SimBootloader>()->unansweredBlock = 100; });
+    rig.click("pushButtonInOtaMode");
+    QTRY_VERIFY_WITH_TIMEOUT(rig.widget<QPushButton>("pushButtonStartOta")->isEnabled(), 5000);
+    rig.click("pushButtonStartOta");
+    auto* info = rig.widget<QLabel>("labelOtaInfo");
+    QTRY_COMPARE_WITH_TIMEOUT(info->text(), QString::fromUtf8("升级中止：数据块 100 无应答"), 10000);
+    QCOMPARE(info->styleSheet(), QString("color:red;"));
+    QCOMPARE(rig.widget<QProgressBar>("progressBar")->value(), 100);
+    QVERIFY(rig.window->otaIdle);
+    int received = 0;
+    rig.sim.runOnSimThread([&] { received = rig.sim.drive(0)->feature<SimBootloader>()->blocksReceived; });
+    QCOMPARE(received, 100 + 4);  // the block and its three re-sends
+
+    // the drive answers again: a new upgrade runs through
+    rig.sim.runOnSimThread([&] { rig.sim.drive(0)->feature<SimBootloader>()->unansweredBlock = -1; });
+    rig.click("pushButtonInOtaMode");
+    QTRY_VERIFY_WITH_TIMEOUT(rig.widget<QPushButton>("pushButtonStartOta")->isEnabled(), 5000);
+    rig.click("pushButtonStartOta");
+    QTRY_COMPARE_WITH_TIMEOUT(info->text(), QString::fromUtf8("升级成功！"), 20000);
 }
 
 QTEST_MAIN(E2eUpgradeTest)

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -299,8 +300,12 @@ void ParamsSetsTest::snapshotBeforeResetAndErase()
     QVERIFY(readParamFile(path, file, problem));
     QCOMPARE(file.entries[5 + 3].value, QString("10"));
 
-    // erase: the upgrade's start
+    // erase: the upgrade's start, with an image that passes its check
     QTest::qWait(2);  // the next snapshot's name has a later time
+    QFile image(t.dir.filePath("image.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly) && image.write("firmware") == 8);
+    image.close();
+    t.w.firmwarePath = image.fileName();
     t.w.findChild<QPushButton*>("pushButtonInOtaMode")->setEnabled(true);
     t.w.findChild<QPushButton*>("pushButtonInOtaMode")->click();
     files = snapshots.entryList(QDir::Files);

@@ -47,6 +47,8 @@ private slots:
     void acknowledgedOperations();
     void configurationSteps();
     void eraseWaitsForTheOperator();
+    void unansweredBlock_data();
+    void unansweredBlock();
     void tableDownloadEndsOnEndFrame();
     void tableDownloadTimeoutWithErrors();
     void scanOrder();
@@ -279,6 +281,56 @@ void RunLoopTest::scopeStopRepeats()
     QCOMPARE(loop.written.size(), 5);
 }
 
+void RunLoopTest::unansweredBlock_data()
+{
+    QTest::addColumn<int>("answeredAfter");  // re-sends of block 1 before the drive answers again; -1: never
+    QTest::addColumn<QList<quint64>>("sentAt");  // virtual ms of each frame of block 1
+    QTest::addColumn<QList<int>>("states");
+    QTest::newRow("never answered") << -1 << QList<quint64>{0, 1000, 2000, 3000} << QList<int>{stOtaBlockUnanswered};
+    QTest::newRow("answered after two re-sends") << 2 << QList<quint64>{0, 1000, 2000}
+                                                 << QList<int>{stOtaBlockAcked, stOtaTransferDone};
+}
+
+void RunLoopTest::unansweredBlock()
+{
+    QFETCH(int, answeredAfter);
+    QFETCH(QList<quint64>, sentAt);
+    QFETCH(QList<int>, states);
+    otaThread worker;
+    VirtualLoop loop(worker);
+    worker.targetId = 3;
+    worker.blockPause = [] {};
+    worker.firmwareImage = QByteArray(24, '\x5a');  // three blocks
+    worker.execute(cmdOtaSendInfo);
+    const auto answer = [&] {
+        CanFrame f;
+        f.id = codec::makeId(loop.written.size() == 1 ? 12 : 13, hostId, 3);
+        f.length = 8;
+        worker.getSerialData(adapterline::encodeDataLine(f));
+    };
+    answer();
+    answer();  // block 0; block 1 is sent at virtual 0 and waits
+    const int before = loop.states.size();
+    int answered = loop.written.size() - 1;
+    worker.sleepFor = [&](unsigned ms) {
+        loop.now += ms;
+        if (answeredAfter >= 0 && loop.written.size() >= 3 + answeredAfter && answered < loop.written.size()) {
+            answered = loop.written.size();
+            answer();
+        }
+    };
+    loop.runUntilIdle(200);
+    QList<quint64> blockOneAt;
+    for (const auto& line : loop.written) {
+        const CanFrame f = adapterline::parseDataLine(line.second);
+        if (codec::commType(f.id) == 13 && codec::field(f.id) == 1)
+            blockOneAt << line.first;
+    }
+    QCOMPARE(blockOneAt, sentAt);
+    QCOMPARE(loop.states.mid(before), states);
+    QCOMPARE(worker.blockPosition, answeredAfter < 0 ? 1u : 3u);
+}
+
 void RunLoopTest::commandDuringTickReplacesOperation()
 {
     // An answer to the new command must not complete the replaced one.
@@ -303,14 +355,14 @@ void RunLoopTest::unsupervisedStatesResetCounter()
     VirtualLoop loop(worker);
     int idles = 0;
     worker.idleWait = [&] { ++idles; };
-    for (int op : {0, 6, 7, 15, 18, 20, 22, 26, 29, 40}) {
+    for (int op : {0, 7, 15, 18, 20, 22, 26, 29, 40}) {
         worker.pendingOp = op;
         worker.elapsedMs = 700;
         worker.pollOnce();
         QCOMPARE(worker.elapsedMs.load(), 0u);
         QCOMPARE(worker.pendingOp.load(), op);
     }
-    QCOMPARE(idles, 10);
+    QCOMPARE(idles, 9);
     QCOMPARE(loop.now, quint64(0));
 }
 

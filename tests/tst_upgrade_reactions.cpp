@@ -52,6 +52,7 @@ void UpgradeReactionsTest::labelTexts_data()
     row(stOtaTransferDone, "File transfer complete!", "文件传输完成！", "color:black;");
     row(stOtaSucceeded, "Upgrade successful!", "升级成功！", "color:green;");
     row(stOtaFailed, "Upgrade failed", "升级失败", "color:red;");
+    row(stOtaBlockUnanswered, "Upgrade stopped: no answer to block 7", "升级中止：数据块 7 无应答", "color:red;");
 }
 
 void UpgradeReactionsTest::labelTexts()
@@ -62,6 +63,7 @@ void UpgradeReactionsTest::labelTexts()
     QFETCH(QString, style);
     MainWindow window;
     window.languageEnglish = english;
+    window.worker.blockPosition = 7;
     notify(window, code);
     auto* info = window.findChild<QLabel*>("labelOtaInfo");
     QCOMPARE(info->text(), text);
@@ -122,6 +124,7 @@ void UpgradeReactionsTest::outcomeResetsTheButton_data()
     QTest::newRow("success en") << int(stOtaSucceeded) << true << QString("Start the upgrade") << 12;
     QTest::newRow("failure zh: the bar stays") << int(stOtaFailed) << false << QString::fromUtf8("启动升级") << 7;
     QTest::newRow("failure en") << int(stOtaFailed) << true << QString("Start the upgrade") << 7;
+    QTest::newRow("block unanswered: the bar stays") << int(stOtaBlockUnanswered) << false << QString::fromUtf8("启动升级") << 7;
 }
 
 void UpgradeReactionsTest::outcomeResetsTheButton()

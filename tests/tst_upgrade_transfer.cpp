@@ -3,10 +3,13 @@
 // size limits and the 65536-block image.
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/mainwindow.h"
@@ -46,6 +49,25 @@ QByteArray counting(int size)
     return image;
 }
 
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
+{
+    QFile file(dir.filePath(name));
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return file.fileName();
+}
+
+// A window with drive 3 listed and `path` chosen as the image.
+void prepareUpgrade(MainWindow& window, const QString& path)
+{
+    window.worker.blockPause = [] {};
+    window.worker.deviceCount = 1;
+    window.worker.deviceIds[0] = 3;
+    window.findChild<QComboBox*>("comboBoxDev")->addItem("CAN:3  id:1");
+    window.firmwarePath = path;
+    window.findChild<QPushButton*>("pushButtonInOtaMode")->setEnabled(true);
+}
+
 void startTransfer(otaThread& w, const QByteArray& image)
 {
     w.targetId = 3;
@@ -71,8 +93,12 @@ private slots:
     void finishOutcomes();
     void fullSizeImageEndsInFinish();
     void stopDuringTransferSendsFinish();
-    void cancelledDialogThenStartReportsEmptyImage();
+    void eraseNeedsASoundImage_data();
+    void eraseNeedsASoundImage();
+    void theImageCheckedAtEraseIsSent();
     void upgradeButtonNeedsADrive();
+    void closingAsksWhileAnUpgradeRuns_data();
+    void closingAsksWhileAnUpgradeRuns();
 };
 
 void UpgradeTransferTest::twentyByteImage()
@@ -231,18 +257,14 @@ void UpgradeTransferTest::fullSizeImageEndsInFinish()
 void UpgradeTransferTest::stopDuringTransferSendsFinish()
 {
     MainWindow window;
-    window.worker.blockPause = [] {};
-    window.worker.deviceCount = 1;
-    window.worker.deviceIds[0] = 3;
-    window.findChild<QComboBox*>("comboBoxDev")->addItem("CAN:3  id:1");
+    QTemporaryDir dir;
+    prepareUpgrade(window, writeFile(dir, "a.bin", counting(64)));
     QList<CanFrame> out;
     connect(&window.worker, &otaThread::WriteToSerial, this, [&](QByteArray d, qint16) { out << adapterline::parseDataLine(d); });
     auto* upgrade = window.findChild<QPushButton*>("pushButtonInOtaMode");
-    upgrade->setEnabled(true);
     upgrade->click();
     QCOMPARE(upgrade->text(), QString::fromUtf8("停止升级"));
     QCOMPARE(window.findChild<QLabel*>("labelOtaInfo")->text(), QString::fromUtf8("擦除flash,请等待..."));
-    window.worker.firmwareImage = counting(64);
     window.worker.execute(cmdOtaSendInfo);
     window.worker.getSerialData(reply(12, 3));
     window.worker.getSerialData(reply(13, 3));
@@ -255,20 +277,65 @@ void UpgradeTransferTest::stopDuringTransferSendsFinish()
     QVERIFY(window.otaIdle);
 }
 
-void UpgradeTransferTest::cancelledDialogThenStartReportsEmptyImage()
+void UpgradeTransferTest::eraseNeedsASoundImage_data()
+{
+    QTest::addColumn<QString>("name");  // written into a fresh folder; empty: the dialog was cancelled
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("dialog cancelled") << QString() << QByteArray() << false << QString::fromUtf8("固件文件不存在！");
+    QTest::newRow("a folder") << "dir.bin" << QByteArray() << true << "The firmware file is not a regular file!";
+    QTest::newRow("empty") << "a.bin" << QByteArray() << false << QString::fromUtf8("bin文件没有数据！");
+    QTest::newRow("malformed HEX") << "a.hex" << QByteArray(":00000001FE\n") << true
+                                   << "Malformed Intel HEX file at line 1";
+}
+
+void UpgradeTransferTest::eraseNeedsASoundImage()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, english);
+    QFETCH(QString, text);
+    MainWindow window;
+    window.languageEnglish = english;
+    QTemporaryDir dir;
+    QString path;
+    if (name == "dir.bin") {
+        QVERIFY(QDir(dir.path()).mkdir(name));
+        path = dir.filePath(name);
+    } else if (!name.isEmpty()) {
+        path = writeFile(dir, name, content);
+    }
+    window.askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    window.findChild<QPushButton*>("pushButtonOpenFile")->click();
+    prepareUpgrade(window, window.firmwarePath);
+    int writes = 0;
+    connect(&window.worker, &otaThread::WriteToSerial, this, [&] { ++writes; });
+    window.findChild<QPushButton*>("pushButtonInOtaMode")->click();
+    auto* info = window.findChild<QLabel*>("labelOtaInfo");
+    QCOMPARE(info->text(), text);
+    QCOMPARE(info->styleSheet(), QString("color:red;"));
+    QCOMPARE(writes, 0);  // the drive is not erased
+    QVERIFY(window.otaIdle);
+    QVERIFY(!window.findChild<QPushButton*>("pushButtonStartOta")->isEnabled());
+}
+
+void UpgradeTransferTest::theImageCheckedAtEraseIsSent()
 {
     MainWindow window;
-    const QString shown = window.findChild<QLineEdit*>("lineEditSelFile")->text();
-    window.askOpenFileName = [](const QString&, const QString&, const QString&) { return QString(); };
-    window.findChild<QPushButton*>("pushButtonOpenFile")->click();
-    QVERIFY(window.firmwarePath.isEmpty());
-    QCOMPARE(window.findChild<QLineEdit*>("lineEditSelFile")->text(), shown);
-    window.findChild<QPushButton*>("pushButtonStartOta")->setEnabled(true);
-    window.findChild<QPushButton*>("pushButtonStartOta")->click();
-    auto* info = window.findChild<QLabel*>("labelOtaInfo");
-    QCOMPARE(info->text(), QString::fromUtf8("bin文件没有数据！"));
-    QCOMPARE(info->styleSheet(), QString("color:red;"));
-    QVERIFY(!window.findChild<QPushButton*>("pushButtonStartOta")->isEnabled());
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "a.bin", counting(20));
+    prepareUpgrade(window, path);
+    Sent sent(window.worker);
+    window.findChild<QPushButton*>("pushButtonInOtaMode")->click();
+    QCOMPARE(codec::commType(sent.frames.last().id), uint8_t(11));
+    writeFile(dir, "a.bin", QByteArray(100, '\x77'));  // changed after the check: not what is sent
+    auto* start = window.findChild<QPushButton*>("pushButtonStartOta");
+    start->setEnabled(true);
+    start->click();
+    QCOMPARE(sent.data(1).toHex(' '), QByteArray("14 00 00 00 03 00 00 00"));
+    window.worker.getSerialData(reply(12, 3));
+    QCOMPARE(sent.data(2), counting(8));
 }
 
 void UpgradeTransferTest::upgradeButtonNeedsADrive()
@@ -283,6 +350,33 @@ void UpgradeTransferTest::upgradeButtonNeedsADrive()
     QCOMPARE(writes, 0);
     QVERIFY(window.otaIdle);
     QCOMPARE(window.findChild<QLabel*>("labelOtaInfo")->styleSheet(), QString("color:red;"));
+}
+
+void UpgradeTransferTest::closingAsksWhileAnUpgradeRuns_data()
+{
+    QTest::addColumn<bool>("upgrading");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("idle: no question") << false << false << 0 << true;
+    QTest::newRow("upgrading, stay") << true << false << 1 << false;
+    QTest::newRow("upgrading, close") << true << true << 1 << true;
+}
+
+void UpgradeTransferTest::closingAsksWhileAnUpgradeRuns()
+{
+    QFETCH(bool, upgrading);
+    QFETCH(bool, answer);
+    QFETCH(int, questions);
+    QFETCH(bool, closed);
+    MainWindow window;
+    window.show();
+    window.otaIdle = !upgrading;
+    int asked = 0;
+    window.askYesNo = [&](const QString&, const QString&) { ++asked; return answer; };
+    QCOMPARE(window.close(), closed);
+    QCOMPARE(asked, questions);
+    QCOMPARE(window.isVisible(), !closed);
 }
 
 QTEST_MAIN(UpgradeTransferTest)
