@@ -102,7 +102,7 @@ MainWindow::~MainWindow()
     // The loop ends on the interruption request; terminate stays the last resort.
     worker.stop();
     worker.quit();
-    if (!worker.wait(100))
+    if (!worker.waitForEnd(100))
         worker.terminate();
     writeLogPiece();
     worker.closeWaveFile();  // the recorded samples reach the file before the window goes

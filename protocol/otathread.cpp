@@ -20,7 +20,7 @@ otaThread::~otaThread()
 {
     if (isRunning()) {
         stop();
-        wait();
+        waitForEnd();
     }
     closeWaveFile();  // every recorded line reaches the file
 }
@@ -52,8 +52,9 @@ void otaThread::post(std::function<void()> job)
         first = outbox.isEmpty();
         outbox.append(std::move(job));
     }
+    // Called by name, the wake-up carries nothing built by our code: Qt makes and frees it under its own lock.
     if (first)
-        QMetaObject::invokeMethod(this, [this] { drainOutbox(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "drainOutbox", Qt::QueuedConnection);
 }
 
 void otaThread::runOnOwnerThread(std::function<void()> job)
@@ -116,6 +117,15 @@ void otaThread::run()
 {
     while (!stopRequested.load() && !isInterruptionRequested())
         pollOnce();
+    loopEnded.store(true, std::memory_order_release);
+}
+
+bool otaThread::waitForEnd(unsigned long ms)
+{
+    if (!wait(ms))
+        return false;
+    (void)loopEnded.load(std::memory_order_acquire);
+    return true;
 }
 
 void otaThread::clearReceiveBuffer()

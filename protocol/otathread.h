@@ -10,6 +10,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <climits>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -253,6 +254,8 @@ public:
     void pollOnce();  // one pass of the run loop
     void raiseState(int code);  // store the code and notify the window, on either thread
     void stop();      // ask the loop to end and wake it
+    // QThread::wait, and what the loop wrote is this thread's to touch afterwards.
+    bool waitForEnd(unsigned long ms = ULONG_MAX);
 
 signals:
     void sendState();
@@ -310,12 +313,14 @@ public:
     void post(std::function<void()> job);
 
 private:
-    void drainOutbox();
+    Q_INVOKABLE void drainOutbox();
     std::mutex outboxMutex;
     QVector<std::function<void()>> outbox;
     std::mutex wakeMutex;  // guards only the loop's sleeping, no data
     std::condition_variable wake;
     std::atomic<bool> stopRequested{false};
+    // Released as run() returns: QThread::wait's own hand-over is invisible to ThreadSanitizer.
+    std::atomic<bool> loopEnded{false};
     void defaultSleep(unsigned ms);
     void defaultIdle();
 };

@@ -203,6 +203,7 @@ QString Simulator::start()
         return path;
     wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     threadReady = false;
+    threadEnded.store(false);
     // Both run on the simulator's thread: the first thing it does, and the last.
     const auto ready = QObject::connect(&thread, &QThread::started, [this] {
         wakeNotifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read);
@@ -219,6 +220,7 @@ QString Simulator::start()
     const auto finished = QObject::connect(&thread, &QThread::finished, [this] {
         delete wakeNotifier;
         wakeNotifier = nullptr;
+        threadEnded.store(true, std::memory_order_release);
     });
     thread.start();
     {
@@ -242,6 +244,7 @@ void Simulator::stop()
     host = nullptr;
     thread.quit();
     thread.wait();
+    (void)threadEnded.load(std::memory_order_acquire);
     QObject::disconnect(finishedConnection);
     close(wakeFd);
     wakeFd = -1;
@@ -313,16 +316,22 @@ void Simulator::recordText(const QByteArray& text)
     arrived.notify_all();
 }
 
+// Copies that share no block with the lists: an append on the simulator's
+// thread may grow a block in place once the reader's copy stopped sharing it.
 QList<CanFrame> Simulator::framesReceived() const
 {
     std::lock_guard<std::mutex> lock(observed);
-    return frames;
+    QList<CanFrame> copy = frames;
+    copy.detach();
+    return copy;
 }
 
 QList<QByteArray> Simulator::textsReceived() const
 {
     std::lock_guard<std::mutex> lock(observed);
-    return texts;
+    QList<QByteArray> copy = texts;
+    copy.detach();
+    return copy;
 }
 
 void Simulator::clearObservations()

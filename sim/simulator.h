@@ -17,6 +17,7 @@
 #include <QMetaObject>
 #include <QString>
 #include <QThread>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <functional>
@@ -73,6 +74,8 @@ private:
     std::condition_variable startSignal;
     bool threadReady = false;
     QMetaObject::Connection finishedConnection;
+    // Released by the thread's last step: QThread::wait's own hand-over is invisible to the sanitizer.
+    std::atomic<bool> threadEnded{false};
     SimHost* host = nullptr;
     QString path;
     std::mutex jobsMutex;
