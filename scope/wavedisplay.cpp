@@ -1,5 +1,7 @@
 #include "scope/wavedisplay.h"
 
+#include "scope/envelopegraph.h"
+
 const QColor waveDisplay::channelColors[8] = {
     QColor(255, 0, 0), QColor(0, 255, 0),   QColor(0, 0, 255),   QColor(255, 215, 0),
     QColor(255, 0, 255), QColor(0, 255, 255), QColor(255, 140, 0), QColor(128, 0, 128),
@@ -26,12 +28,14 @@ void styleAxis(QCPAxis* axis)
 waveDisplay::waveDisplay(QWidget* parent) : QCustomPlot(parent)
 {
     for (int k = 0; k < 8; ++k) {
-        QCPGraph* graph = addGraph();
+        EnvelopeGraph* graph = new EnvelopeGraph(xAxis, yAxis, &envelopeCanvas);
+        graphs[k] = graph;
         graph->setPen(QPen(channelColors[k], 1));
         // Windows hold many points per pixel column: antialiasing them costs several times the replot.
         graph->setAntialiased(false);
         graph->setVisible(false);
     }
+    new EnvelopeLayer(this, &envelopeCanvas);  // after the graphs: drawn over them
     setBackground(QBrush(QColor(250, 250, 250)));
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     setSelectionRectMode(QCP::srmZoom);
@@ -46,9 +50,9 @@ waveDisplay::waveDisplay(QWidget* parent) : QCustomPlot(parent)
 
 void waveDisplay::clearChannels()
 {
-    for (int k = 0; k < graphCount(); ++k) {
-        graph(k)->data()->clear();
-        graph(k)->setVisible(false);
+    for (EnvelopeGraph* g : graphs) {
+        g->clearWindow();
+        g->setVisible(false);
     }
     shownChannelCount = 0;
     xAxis->setRange(0, 10);
@@ -69,11 +73,16 @@ void waveDisplay::setActiveChannels(const uint8_t* channels, int count)
 void waveDisplay::showSamples(QVector<QCPGraphData>* windows)
 {
     for (int i = 0; i < shownChannelCount; ++i) {
-        QCPGraph* g = graph(shownChannels[i]);
-        g->data()->set(windows[shownChannels[i]], true);
+        EnvelopeGraph* g = graphs[shownChannels[i]];
+        g->showWindow(windows[shownChannels[i]]);
         g->rescaleAxes(i > 0);
     }
     // Batches arriving while a replot is still due are drawn together: a plot that
     // takes longer than a batch period never holds back the receive path.
     replot(QCustomPlot::rpQueuedReplot);
+}
+
+EnvelopeGraph* waveDisplay::channelGraph(int k) const
+{
+    return graphs[k & 7];
 }

@@ -1,8 +1,12 @@
 #pragma once
-// The oscilloscope plot: eight graphs, graph k drawing channel k, over the
-// whole rolling window of every shown channel.
+// The oscilloscope plot: eight graphs, graph k drawing channel k as its
+// envelope, over the whole rolling window of every shown channel.
 
 #include <qcustomplot.h>
+
+#include "scope/envelope.h"
+
+class EnvelopeGraph;
 
 class waveDisplay : public QCustomPlot {
     Q_OBJECT
@@ -17,8 +21,15 @@ public:
     // Adopts each shown channel's window (shared, not copied) and fits the axes to all of them.
     void showSamples(QVector<QCPGraphData>* windows);
 
+    // Channel k's graph.
+    EnvelopeGraph* channelGraph(int k) const;
+
     uint8_t shownChannels[8] = {};
     int shownChannelCount = 0;
 
     static const QColor channelColors[8];
+
+private:
+    EnvelopeCanvas envelopeCanvas;
+    EnvelopeGraph* graphs[8] = {};
 };

@@ -1,0 +1,108 @@
+#pragma once
+// The oscilloscope's envelope: per channel, the samples grouped into key bins
+// about one pixel column wide (minimum, maximum, first and last value each),
+// kept up to date as the rolling window appends and drops samples; and the
+// pixel columns a curve touches, composed for several channels into one image.
+
+#include <QColor>
+#include <QImage>
+#include <QVector>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <qcustomplot.h>
+
+struct EnvelopeBin {
+    int64_t index = 0;  // floor(key / bin width)
+    double firstKey = 0, lastKey = 0;
+    double first = 0, last = 0, min = 0, max = 0;
+};
+
+// One channel's window and its incremental summaries. The summaries hold
+// while the keys increase strictly and are finite; otherwise `ordered()` is
+// false and callers fall back to the points themselves.
+class ChannelEnvelope {
+public:
+    // Takes the window now shown. When it is the previous one with samples
+    // dropped at the front and appended at the back, only those are visited.
+    void follow(const QVector<QCPGraphData>& window);
+    void clear();
+
+    // Bins of this width in keys; a different width regroups every sample.
+    void setBinWidth(double width);
+    double binWidth() const { return width; }
+    const std::deque<EnvelopeBin>& bins() const { return binList; }
+
+    bool ordered() const { return isOrdered; }
+    // Smallest and largest finite value of the window; false when it has none.
+    bool valueRange(double& lowest, double& highest) const;
+    const QVector<QCPGraphData>& window() const { return points; }
+    // Samples visited since construction: what incremental upkeep saves shows here.
+    uint64_t visitedSamples() const { return visited; }
+
+    // Bin widths are powers of 2^(1/16): a window that only slides keeps its bins.
+    static double quantizedWidth(double width);
+
+private:
+    struct Extreme {
+        double key, value;
+    };
+    void rebuild();
+    void append(const QCPGraphData& point);
+    void dropBefore(double firstKey);
+    void addToBins(double key, double value);
+    int64_t binOf(double key) const;
+
+    QVector<QCPGraphData> points;
+    std::deque<EnvelopeBin> binList;
+    std::deque<Extreme> minima, maxima;  // increasing and decreasing values, oldest first
+    double width = 0;
+    double lastKey = -std::numeric_limits<double>::infinity();
+    bool isOrdered = true;
+    uint64_t visited = 0;
+};
+
+// The rows a curve touches in each pixel column of a plot area, as one span
+// per column; columns and rows are counted from the area's top-left pixel.
+class ColumnSpans {
+public:
+    void reset(int width, int height);
+    int width() const { return int(tops.size()); }
+    bool isEmpty(int column) const { return tops[column] > bottoms[column]; }
+    int top(int column) const { return tops[column]; }
+    int bottom(int column) const { return bottoms[column]; }
+
+    // Rows y0..y1 (plot pixels, either order) in the column at x.
+    void cover(double x, double y0, double y1);
+    // The straight segment between two points, split between the columns it crosses.
+    void coverSegment(double x0, double y0, double x1, double y1);
+
+private:
+    void coverColumn(int column, double y0, double y1);
+    QVector<int> tops, bottoms;
+    int rows = 0;
+};
+
+// Channels' spans painted into one image, later channels over earlier ones,
+// each pixel written once.
+class EnvelopeCanvas {
+public:
+    // A channel's spans over the plot area; the first one of a replot sets the area.
+    void add(const QRect& area, const QColor& color, const ColumnSpans& spans);
+    void discard() { layers.clear(); }
+    bool isEmpty() const { return layers.isEmpty(); }
+    const QRect& area() const { return plotArea; }
+    // The image of the channels added since `begin` (transparent elsewhere).
+    const QImage& compose();
+
+private:
+    void begin(const QRect& area);
+    struct Layer {
+        QRgb color;
+        const ColumnSpans* spans;
+    };
+    QRect plotArea;
+    QImage image;
+    QVector<Layer> layers;
+    QVector<int> paintedTop, paintedBottom;  // rows written last time, per column, to clear
+};
