@@ -133,6 +133,9 @@ public:
     // ---- scope/ -------------------------------------------------------------
     void resetWaveSaveButton();  // the wave file is closed: the button offers saving again
     void onWaveFileFailed();
+    std::array<QString, 8> scopeChannelLabels;  // the selectors' texts of the configuration last sent
+    void showCursorReadout();  // labelScopeCursors for the plot's cursors, in the current language
+    bool exportScope(const QString& fileName, QString& cause);  // CSV of the visible range, PNG or PDF
 
     // ---- ui/: language table and log -------------------------------------
     void applyLanguageTable();
@@ -190,6 +193,9 @@ public slots:
     void on_pushButtonEchoStart_clicked();
     void on_lineEditSetEchoFre_textChanged(QString arg1);
     void on_pushButtonSaveWave_clicked();
+    void on_pushButtonScopeFreeze_toggled(bool checked);
+    void on_pushButtonScopeCursors_toggled(bool checked);
+    void on_pushButtonScopeExport_clicked();
     void on_comboBoxRunMode_currentIndexChanged(QString arg1);
     void on_pushButtonSineEn_clicked();
     void on_pushButton_clicked();

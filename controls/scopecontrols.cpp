@@ -1,7 +1,9 @@
 // The oscilloscope tab's controls: the output frequency field, the channel
-// configuration and start/stop of the stream.
+// configuration, start/stop of the stream, and the plot's freeze, cursors and export.
 
 #include <QComboBox>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +11,7 @@
 
 #include "app/mainwindow.h"
 #include "protocol/scopecodec.h"
+#include "scope/wavedisplay.h"
 #include "ui_mainwindow.h"
 
 using namespace scopecodec;
@@ -38,8 +41,10 @@ void MainWindow::on_pushButtonEchoSet_clicked()
 
     int selected[8];
     const auto selectors = channelSelectors();
-    for (int c = 0; c < 8; ++c)
+    for (int c = 0; c < 8; ++c) {
         selected[c] = selectors[c]->currentIndex();
+        scopeChannelLabels[c] = selectors[c]->currentText();
+    }
     const ChannelPlan plan = planChannels(selected, worker);
     std::copy(std::begin(plan.codes), std::end(plan.codes), worker.channelCodes);
     std::copy(std::begin(plan.types), std::end(plan.types), worker.channelTypes);
@@ -83,5 +88,35 @@ void MainWindow::on_pushButtonEchoStart_clicked()
     } else {
         ui->pushButtonEchoStart->setEnabled(false);
         worker.execute(cmdScopeStop);
+    }
+}
+
+void MainWindow::on_pushButtonScopeFreeze_toggled(bool checked)
+{
+    ui->waveShow->setFrozen(checked);
+}
+
+void MainWindow::on_pushButtonScopeCursors_toggled(bool checked)
+{
+    connect(ui->waveShow, &waveDisplay::cursorsChanged, this, &MainWindow::showCursorReadout, Qt::UniqueConnection);
+    ui->waveShow->setCursorsEnabled(checked);
+    showCursorReadout();
+}
+
+void MainWindow::on_pushButtonScopeExport_clicked()
+{
+    const QString proposed = QStringLiteral("./scope_%1.csv")
+                                 .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss")));
+    const QString name = askSaveFileName(tr2("Export oscilloscope", "导出示波器"), proposed,
+                                         QStringLiteral("CSV (*.csv);;PNG (*.png);;PDF (*.pdf)"));
+    if (name.isEmpty())
+        return;
+    QString cause;
+    if (exportScope(name, cause)) {
+        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:green;"));
+        ui->label_selChInfo->setText(tr2("Exported: ", "已导出：") + QFileInfo(name).fileName());
+    } else {
+        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
+        ui->label_selChInfo->setText(tr2("Export failed: ", "导出失败：") + cause);
     }
 }

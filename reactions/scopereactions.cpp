@@ -36,6 +36,8 @@ void MainWindow::reactScope(int code)
         ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
         info->setText(tr2("The channel configuration was successful！", "通道配置成功！"));
         ui->waveShow->clearChannels();
+        for (int k = 0; k < 8; ++k)
+            ui->waveShow->setChannelName(k, scopeChannelLabels[k]);
         ui->waveShow->setActiveChannels(worker.scopeChannels, worker.scopeChannelCount);
         ui->pushButtonEchoStart->setEnabled(true);
         ui->pushButtonSaveWave->setEnabled(true);

@@ -46,6 +46,7 @@ waveDisplay::waveDisplay(QWidget* parent) : QCustomPlot(parent)
     styleAxis(yAxis);
     xAxis->setRange(0, 10);
     yAxis->setRange(0, 1);
+    setupInteraction();
 }
 
 void waveDisplay::clearChannels()
@@ -55,6 +56,14 @@ void waveDisplay::clearChannels()
         g->setVisible(false);
     }
     shownChannelCount = 0;
+    hiddenChannels = 0;
+    hasLatest = false;
+    for (QVector<QCPGraphData>& window : latest)
+        window = QVector<QCPGraphData>();
+    fillLegend();
+    // times restart with the configuration: cursors are placed anew
+    cursorSet[0] = cursorSet[1] = false;
+    setCursorsEnabled(cursorsOn);
     xAxis->setRange(0, 10);
     yAxis->setRange(0, 1);
     replot(QCustomPlot::rpRefreshHint);
@@ -68,15 +77,22 @@ void waveDisplay::setActiveChannels(const uint8_t* channels, int count)
         shownChannels[shownChannelCount++] = uint8_t(k);
         graph(k)->setVisible(true);
     }
+    fillLegend();
 }
 
 void waveDisplay::showSamples(QVector<QCPGraphData>* windows)
 {
-    for (int i = 0; i < shownChannelCount; ++i) {
-        EnvelopeGraph* g = graphs[shownChannels[i]];
-        g->showWindow(windows[shownChannels[i]]);
-        g->rescaleAxes(i > 0);
+    if (frozen) {
+        for (int i = 0; i < shownChannelCount; ++i)
+            latest[shownChannels[i]] = windows[shownChannels[i]];
+        hasLatest = true;
+        return;
     }
+    for (int i = 0; i < shownChannelCount; ++i)
+        graphs[shownChannels[i]]->showWindow(windows[shownChannels[i]]);
+    fitAxes();
+    if (cursorsOn)
+        emit cursorsChanged();
     // Batches arriving while a replot is still due are drawn together: a plot that
     // takes longer than a batch period never holds back the receive path.
     replot(QCustomPlot::rpQueuedReplot);

@@ -32,6 +32,7 @@ void MainWindow::on_pushButtonlanguage_clicked()
 void MainWindow::applyLanguageTable()
 {
     LanguageTable::instance().apply(this, languageEnglish);
+    showCursorReadout();
     // The capture button names what its next click does, whatever text was captured.
     ui->pushButtonSaveLog->setText(logActive ? tr2("Stop Saving Log", "停止保存日志") : tr2("Save Log", "保存日志"));
 }

@@ -90,6 +90,10 @@ LanguageEntry tableRows[] = {
     {"label_21", S::LabelText, "Iq Cmd(Amp)", {}},
     {"label_26", S::LabelText, "Velocity Limit\n(rad/s)", {}},
     {"label_28", S::LabelText, "Angle Command\n(rad)", {}},
+    // oscilloscope tools
+    {"pushButtonScopeFreeze", S::ButtonText, "Freeze", {}},
+    {"pushButtonScopeCursors", S::ButtonText, "Cursors", {}},
+    {"pushButtonScopeExport", S::ButtonText, "Export", {}},
 };
 
 // A tab page sits in the tab widget's stack; its title lives in the tab bar.
