@@ -1,7 +1,8 @@
 // torvane-demo: the window with a simulated adapter and drives already in the
 // port list. With --tour DIR it runs a short scripted session (detection,
-// enable, reporting, the parameter table, the oscilloscope, then the same in
-// English) and saves a screenshot of the window after each step.
+// enable, reporting, the parameter table, the oscilloscope running, frozen
+// with cursors and stopped, then the same in English) and saves a screenshot
+// of the window after each step.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "app/mainwindow.h"
+#include "scope/wavedisplay.h"
 #include "sim/simparamtable.h"
 #include "sim/simulator.h"
 
@@ -106,6 +108,23 @@ void configureScope(MainWindow& w)
     button(w, "pushButtonEchoSet")->click();
 }
 
+// The running plot frozen, with cursors A and B a third and two thirds across it.
+void freezeWithCursors(MainWindow& w)
+{
+    button(w, "pushButtonScopeFreeze")->click();
+    button(w, "pushButtonScopeCursors")->click();
+    auto* plot = w.findChild<waveDisplay*>("waveShow");
+    const QCPRange shown = plot->xAxis->range();
+    plot->placeCursor(0, shown.lower + shown.size() / 3);
+    plot->placeCursor(1, shown.lower + shown.size() * 2 / 3);
+}
+
+void untoggle(MainWindow& w, const char* name)
+{
+    if (button(w, name)->isChecked())
+        button(w, name)->click();
+}
+
 // The steps from a detected drive to a running oscilloscope; `suffix` names the language.
 std::vector<TourStep> tableAndScope(MainWindow& w, const QString& suffix)
 {
@@ -115,7 +134,12 @@ std::vector<TourStep> tableAndScope(MainWindow& w, const QString& suffix)
         {"scope-configured" + suffix, [&w] { configureScope(w); },
          [&w] { return button(w, "pushButtonEchoStart")->isEnabled(); }, 4000},
         {"scope-running" + suffix, [&w] { button(w, "pushButtonEchoStart")->click(); }, [] { return false; }, 3000},
-        {"scope-stopped" + suffix, [&w] { button(w, "pushButtonEchoStart")->click(); },
+        {"scope-frozen-cursors" + suffix, [&w] { freezeWithCursors(w); }, [] { return false; }, 800},
+        {"scope-stopped" + suffix, [&w] {
+             untoggle(w, "pushButtonScopeCursors");
+             untoggle(w, "pushButtonScopeFreeze");
+             button(w, "pushButtonEchoStart")->click();
+         },
          [&w] { return labelIs(w, "label_selChInfo", "A winner never stops trying", "成功停止"); }, 3000},
     };
 }
