@@ -105,6 +105,7 @@ private slots:
     void exportFailureShowsItsCause_data();
     void exportFailureShowsItsCause();
     void englishTexts();
+    void tabLayoutKeepsItsLimits();
 };
 
 void ScopeToolsTest::freezeKeepsTheShownData()
@@ -309,20 +310,41 @@ void ScopeToolsTest::englishTexts()
 {
     Scope s;
     s.button("pushButtonlanguage")->click();
-    QCOMPARE(s.button("pushButtonScopeFreeze")->text(), QString("Freeze"));
-    QCOMPARE(s.button("pushButtonScopeCursors")->text(), QString("Cursors"));
-    QCOMPARE(s.button("pushButtonScopeExport")->text(), QString("Export"));
     s.button("pushButtonScopeCursors")->click();
     QCOMPARE(s.label("labelScopeCursors")->text(), QString("Click the plot to place cursor A"));
     s.button("pushButtonlanguage")->click();
-    QCOMPARE(s.button("pushButtonScopeFreeze")->text(), QString::fromUtf8("冻结"));
-    QCOMPARE(s.button("pushButtonScopeCursors")->text(), QString::fromUtf8("游标"));
-    QCOMPARE(s.button("pushButtonScopeExport")->text(), QString::fromUtf8("导出"));
     QCOMPARE(s.label("labelScopeCursors")->text(), QString::fromUtf8("单击波形放置游标A"));
     s.chosenFile = "/nonexistent-folder/x.csv";
     s.button("pushButtonlanguage")->click();
     s.button("pushButtonScopeExport")->click();
     QVERIFY(s.label("label_selChInfo")->text().startsWith("Export failed: "));
+}
+
+void ScopeToolsTest::tabLayoutKeepsItsLimits()
+{
+    Scope s;
+    QVERIFY(QTest::qWaitForWindowExposed(&s.w));
+    QVERIFY(s.start());
+    QVERIFY(s.stopAfter(30));
+    s.button("pushButtonScopeCursors")->click();
+    s.plot()->placeCursor(0, 0.1);
+    s.plot()->placeCursor(1, 0.2);
+    s.button("pushButtonlanguage")->click();  // the longer English texts
+    QCoreApplication::processEvents();
+    for (const char* name : {"pushButtonScopeFreeze", "pushButtonScopeCursors", "pushButtonScopeExport"}) {
+        QPushButton* b = s.button(name);
+        QVERIFY2(b->isVisible() && b->width() >= b->sizeHint().width(), name);  // the text fits
+    }
+    QVERIFY(s.w.findChild<QWidget*>("groupBox_2")->width() >= 245);
+    QVERIFY(s.button("pushButtonSaveWave")->width() <= 200);
+    QVERIFY(s.label("label_selChInfo")->height() <= 20);
+    QVERIFY(s.plot()->height() >= 400);
+    // the window needs no more room than without the new widgets
+    QWidget* central = s.w.findChild<QWidget*>("centralwidget");
+    const QSize needed = central->minimumSizeHint();
+    for (const char* name : {"pushButtonScopeFreeze", "pushButtonScopeCursors", "pushButtonScopeExport", "labelScopeCursors"})
+        s.w.findChild<QWidget*>(name)->hide();
+    QCOMPARE(needed, central->minimumSizeHint());
 }
 
 QTEST_MAIN(ScopeToolsTest)

@@ -102,6 +102,9 @@ const Expected swapped[] = {
     {"label_21", "Iq Cmd(Amp)", "Id指令(A)"},
     {"label_26", "Velocity Limit\n(rad/s)", "<html><head/><body><p>速度设置</p><p>(rad/s)</p></body></html>"},
     {"label_28", "Angle Command\n(rad)", "<html><head/><body><p>角度指令</p><p>(rad)</p></body></html>"},
+    {"pushButtonScopeFreeze", "Freeze", "冻结"},
+    {"pushButtonScopeCursors", "Cursors", "游标"},
+    {"pushButtonScopeExport", "Export", "导出"},
 };
 
 // What the operator reads on the widget: button or label text, group title, or the page's tab title.
