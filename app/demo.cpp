@@ -1,8 +1,8 @@
 // torvane-demo: the window with a simulated adapter and drives already in the
 // port list. With --tour DIR it runs a short scripted session (detection,
-// enable, reporting, the parameter table, the oscilloscope running, frozen
-// with cursors and stopped, then the same in English) and saves a screenshot
-// of the window after each step.
+// enable, reporting, a turning drive in the live status, the parameter table,
+// the oscilloscope running, frozen with cursors and stopped, then the same in
+// English) and saves a screenshot of the window after each step.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -209,6 +209,12 @@ int main(int argc, char* argv[])
              [&] { return window.findChild<QComboBox*>("comboBoxDev")->count() > 0; }, 4000},
             {"enabled", [&] { button(window, "pushButtonCfgMotor")->click(); }, [] { return false; }, 600},
             {"reporting", [&] { button(window, "pushButton_17")->click(); }, [] { return false; }, 800},
+            // velocity mode at 5 rad/s: the live status shows the drive turning
+            {"live-status", [&] {
+                 window.findChild<QComboBox*>("comboBoxRunMode")->setCurrentText(QString::fromUtf8("速度模式"));
+                 window.findChild<QLineEdit*>("lineEditSetVel_2")->setText(QStringLiteral("5"));
+                 button(window, "pushButton_8")->click();
+             }, [&] { return window.findChild<QLabel*>("labelLiveVelocity")->text().toDouble() > 4.99; }, 3000},
             {"stopped", [&] {
                  button(window, "pushButton_17")->click();
                  button(window, "pushButtonCfgReset")->click();

@@ -7,6 +7,7 @@
 #include <QSerialPort>
 #include <QThread>
 
+#include "reactions/livestatus.h"
 #include "ui_mainwindow.h"
 
 const int serialRateTable[12] = {921600, 9600, 115200, 1200, 2400, 4800, 19200, 38400, 57600, 230400, 460800, 1152000};
@@ -26,6 +27,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     };
 
     ui->setupUi(this);                                   // 2
+    setUpLiveStatus();
     setWindowIcon(QIcon(":/ico/resources/logo.ico"));    // 3
     baudProbeIndex = 1;                                  // 4
     setWindowTitle("Torvane 0.0.11");                    // 5

@@ -14,10 +14,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "protocol/otathread.h"
 #include "ui/bilingual.h"
 
+class LiveStatus;
 class QCPGraphData;
 class QComboBox;
 class QSerialPort;
@@ -139,6 +141,10 @@ public:
 
     // ---- ui/: language table and log -------------------------------------
     void applyLanguageTable();
+
+    // ---- reactions/: the live status of the selected drive ----------------
+    std::unique_ptr<LiveStatus> liveStatus;
+    void setUpLiveStatus();
 
 protected:
     void closeEvent(class QCloseEvent* event) override;  // asks first while an upgrade runs

@@ -1,6 +1,7 @@
 // Motor status, fault and calibration reports, and the drive's model name.
 
 #include "app/mainwindow.h"
+#include "reactions/livestatus.h"
 #include "reactions/statustexts.h"
 #include "ui_mainwindow.h"
 
@@ -23,6 +24,7 @@ void MainWindow::reactMotor(int code)
             fb.faultFlags[i] = worker.fbFaultFlags[i];
         fb.noFault = worker.fbNoFault;
         logLine(feedbackLine(fb, english));
+        liveStatus->record(fb);
         break;
     }
     case stFaultReport:

@@ -83,6 +83,11 @@ QString reportBitLines(const BitText (&table)[N], uint32_t word, bool english)
 
 }  // namespace
 
+QString feedbackNumber(float x)
+{
+    return f4(x);
+}
+
 QString modeName(int mode, bool english)
 {
     switch (mode) {

@@ -24,6 +24,8 @@ struct MotorFeedback {
     bool noFault = true;
 };
 
+// A feedback value as the feedback line writes it: four decimals.
+QString feedbackNumber(float x);
 QString modeName(int mode, bool english);
 // "/Overcurrent/Uncalibrated", or "None" when no flag is set.
 QString feedbackFaultTexts(const bool faultFlags[6], bool noFault, bool english);

@@ -94,6 +94,15 @@ LanguageEntry tableRows[] = {
     {"pushButtonScopeFreeze", S::ButtonText, "Freeze", {}},
     {"pushButtonScopeCursors", S::ButtonText, "Cursors", {}},
     {"pushButtonScopeExport", S::ButtonText, "Export", {}},
+    // The live status panel of the selected drive.
+    {"groupBoxLiveStatus", S::GroupTitle, "Live Status", {}},
+    {"labelLivePositionTitle", S::LabelText, "Position (rad)", {}},
+    {"labelLiveVelocityTitle", S::LabelText, "Velocity (rad/s)", {}},
+    {"labelLiveTorqueTitle", S::LabelText, "Torque (N·m)", {}},
+    {"labelLiveTemperatureTitle", S::LabelText, "Temperature (°C)", {}},
+    {"labelLiveModeTitle", S::LabelText, "Mode", {}},
+    {"labelLiveFaultTitle", S::LabelText, "Fault", {}},
+    {"labelLiveAgeTitle", S::LabelText, "Since last frame", {}},
 };
 
 // A tab page sits in the tab widget's stack; its title lives in the tab bar.
