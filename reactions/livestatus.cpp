@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 
+#include <memory>
+
 #include "app/mainwindow.h"
 #include "ui/bilingual.h"
 #include "ui_mainwindow.h"
