@@ -55,9 +55,9 @@ bool isDataLine(const QByteArray& line)
     return line.size() >= 7 && line[0] == 'A' && line[1] == 'T' && uint8_t(line[6]) + 9 == line.size();
 }
 
-CanFrame parseDataLine(const QByteArray& line)
+CanFrame parseDataLine(const QByteArray& line, const CanFrame& previous)
 {
-    CanFrame frame;
+    CanFrame frame = previous;
     const auto* b = reinterpret_cast<const uint8_t*>(line.constData());
     const uint32_t wire = (uint32_t(b[2]) << 24) | (uint32_t(b[3]) << 16) | (uint32_t(b[4]) << 8) | b[5];
     frame.id = wire >> 3;

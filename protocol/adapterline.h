@@ -21,8 +21,9 @@ QByteArray encodeModuleLine(const CanFrame& frame);
 QByteArray adapterCommandText(int index);
 
 bool isDataLine(const QByteArray& line);
-// Decodes a data line; at most eight data bytes are copied.
-CanFrame parseDataLine(const QByteArray& line);
+// Decodes a data line; at most eight data bytes are copied. Bytes beyond the
+// line's length keep their values from `previous` (the last frame received).
+CanFrame parseDataLine(const QByteArray& line, const CanFrame& previous = CanFrame());
 
 // Adapter answers that carry a code of their own (the state code raised),
 // or -1 when the line is none of them. `code` receives the reported byte.

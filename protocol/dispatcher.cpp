@@ -23,7 +23,7 @@ void otaThread::decodeLine(const QByteArray& line)
         return;
     }
 
-    rxFrame = adapterline::parseDataLine(line);
+    rxFrame = adapterline::parseDataLine(line, rxFrame);
     switch (commType(rxFrame.id)) {
     case 0: handleIdentification(); break;
     case 2:

@@ -220,6 +220,11 @@ void ReceiveTest::feedbackScaling()
     QCOMPARE(worker.fbPosition, 12.57f);
     QCOMPARE(worker.fbVelocity, -50.0f);
     QCOMPARE(worker.fbTemperature, -10.0f);
+
+    // A short frame: the bytes it lacks keep the previous frame's values.
+    worker.getSerialData(reply(2, 2, 0, bytes("7F FF 7F FF 7F FF")));
+    QCOMPARE(worker.rxFrame.length, uint8_t(6));
+    QCOMPARE(worker.fbTemperature, -10.0f);
 }
 
 void ReceiveTest::modeAndFaultBits()
