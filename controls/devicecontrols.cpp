@@ -13,7 +13,9 @@ using namespace commandframes;
 
 bool MainWindow::selectedDriveId(uint8_t& id) const
 {
-    if (ui->comboBoxDev->count() == 0 || worker.selectedDevice >= maxDevices)
+    // By the worker's table, not the list: Detect Devices empties the list
+    // first, and the run-mode reset that follows still reaches the drive.
+    if (worker.selectedDevice >= worker.deviceCount || worker.selectedDevice >= maxDevices)
         return false;
     id = worker.deviceIds[worker.selectedDevice];
     return true;

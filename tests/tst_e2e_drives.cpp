@@ -689,6 +689,17 @@ void DrivesE2eTest::runModes()
     QVERIFY(waitOnSim(rig, [&](SimDrive& d) {
         return !d.parameterWrites.isEmpty() && d.parameterWrites.last() == qMakePair(uint16_t(0x7005), uint32_t(code));
     }));
+
+    // Detect Devices resets the list to its blank item: run mode 0 to the same drive.
+    rig.click("pushButtonGetDevInfo");
+    QCOMPARE(modes->currentIndex(), 0);
+    QVERIFY(waitOnSim(rig, [&](SimDrive& d) {
+        return d.parameterWrites.last() == qMakePair(uint16_t(0x7005), uint32_t(0));
+    }));
+    const QList<CanFrame> reset = writesOf(rig, 0x7005);
+    QCOMPARE(reset.size(), 2);
+    QCOMPARE(int(destination(reset[1].id)), 1);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(reset[1].data), 8), QByteArray::fromHex("0570000000000000"));
 }
 
 void DrivesE2eTest::setPoints_data()
