@@ -50,7 +50,11 @@ enum PendingOp : int {
     opScopeStop = 27,
     opScopeConfig = 28,
     opQueryModel = 29,
+    opScopeStopConfirm = 30,  // the stop is no longer repeated; its confirmation is still awaited
 };
+
+// A stop request is repeated, and its confirmation awaited, this long at most.
+constexpr uint32_t scopeStopLimitMs = 1000;
 
 // Command codes of execute().
 enum CommandCode : unsigned {
@@ -147,6 +151,7 @@ enum StateCode : int {
     stModuleFrameType = 61,
     stModuleFrameTypeChanged = 62,
     stOtaBlockUnanswered = 63,  // a block stayed unanswered after its re-sends: the upgrade ended
+    stScopeStopUnconfirmed = 64,  // the drive did not confirm a stop of its oscilloscope within the limit
 };
 
 constexpr uint8_t hostId = 0xFD;
@@ -278,6 +283,7 @@ public:
     CanFrame requestFrame(uint8_t type) const;  // target id, host id, length 8, zeros
     void sendMotionFrame();                   // command 15 and each pass of the stream
     void sendScanProbe(uint8_t id);
+    void sendScopeStop();                     // the stop frame alone: the loop repeats it
 
     // receive side (dispatcher.cpp)
     void handleIdentification();

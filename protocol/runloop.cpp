@@ -141,14 +141,27 @@ void otaThread::pollOnce()
         return;
     }
     case opScopeStop:
+    case opScopeStopConfirm: {
         sleepFor(2);
         if (pendingOp.load(std::memory_order_acquire) != op)
+            return;  // the drive answered, or a command replaced the stop
+        const uint32_t elapsed = elapsedMs.load(std::memory_order_relaxed) + 2;
+        elapsedMs.store(elapsed, std::memory_order_relaxed);
+        if (elapsed >= scopeStopLimitMs) {
+            if (endPending(op))
+                raiseState(stScopeStopUnconfirmed);
             return;
-        if (scopeRunning.load(std::memory_order_acquire))
-            execute(cmdScopeStop);
-        else
-            endPending(op);
+        }
+        if (op != opScopeStop)
+            return;
+        if (scopeRunning.load(std::memory_order_acquire)) {
+            sendScopeStop();
+        } else {
+            int expected = opScopeStop;  // nothing streams: one request is enough, the answer is awaited
+            pendingOp.compare_exchange_strong(expected, opScopeStopConfirm, std::memory_order_acq_rel);
+        }
         return;
+    }
     default:
         elapsedMs.store(0, std::memory_order_relaxed);
         idleWait();

@@ -84,15 +84,21 @@ void otaThread::executeScope(unsigned code, CanFrame& frame)
         sendCanFrame(frame);
         setPending(opScopeStart);
         break;
-    case cmdScopeStop:  // also repeated by the run loop: touches nothing but the frame
-        frame.id = makeId(10, targetId, hostField(subStop));
-        sendCanFrame(frame);
+    case cmdScopeStop:
+        sendScopeStop();
         setPending(opScopeStop);
         break;
     default:
         setPending(opNone);
         break;
     }
+}
+
+void otaThread::sendScopeStop()
+{
+    CanFrame frame = requestFrame(10);
+    frame.id = makeId(10, targetId, hostField(subStop));
+    sendCanFrame(frame);
 }
 
 void otaThread::handleScopeFrame()
@@ -102,11 +108,16 @@ void otaThread::handleScopeFrame()
     const unsigned error = (id >> 18) & 3;
     const unsigned frameNumber = (id >> 20) & 0x0F;
 
-    // Samples still in flight do not end a stop request: a lost stop is
-    // repeated until the drive reports the stream stopped.
-    const bool stopping = pendingOp.load(std::memory_order_acquire) == opScopeStop;
-    if (!(sub == subSample && stopping) && pendingOp.load(std::memory_order_relaxed) != opNone)
+    // A sample after a stop request ends the repetition of the stop, but the
+    // wait for the drive's confirmation goes on (the run loop bounds it).
+    int op = pendingOp.load(std::memory_order_acquire);
+    const bool stopping = op == opScopeStop || op == opScopeStopConfirm;
+    if (sub == subSample && stopping) {
+        if (op == opScopeStop)
+            pendingOp.compare_exchange_strong(op, opScopeStopConfirm, std::memory_order_acq_rel);
+    } else if (op != opNone) {
         pendingOp.store(opNone, std::memory_order_release);
+    }
     paramErrorFlags = 0;
 
     switch (sub) {

@@ -1,5 +1,5 @@
 // Reactions to the oscilloscope: configuration errors and time-out, the
-// accepted frequency and channels, the stopped stream.
+// accepted frequency and channels, the stopped stream or its missing confirmation.
 
 #include <QComboBox>
 #include <QLabel>
@@ -55,6 +55,16 @@ void MainWindow::reactScope(int code)
             logLine(tr2("Incomplete samples dropped: ", "丢弃不完整样本：") + QString::number(worker.droppedSamples));
             worker.droppedSamples = 0;
         }
+        break;
+    case stScopeStopUnconfirmed:
+        // The stream may still run: the button keeps offering the stop.
+        info->setStyleSheet(red);
+        info->setText(tr2("The oscilloscope did not confirm the stop", "示波器未确认停止"));
+        ui->pushButtonEchoStart->setEnabled(true);
+        ui->pushButtonEchoSet->setEnabled(true);
+        ui->lineEditSetEchoFre->setEnabled(true);
+        for (QComboBox* box : channelSelectors())
+            box->setEnabled(true);
         break;
     default:
         break;

@@ -32,11 +32,11 @@ void MainWindow::StateUpdate()
     case 37: case 38: case 39: case 40: case 41: case 42: case 43: case 44: case 45: case 46:
         reactParams(code);
         break;
-    case 47: case 48: case 49: case 50: case 52:
+    case 47: case 48: case 49: case 50: case 52: case 64:
         reactScope(code);
         break;
     default:
-        // 33, 34, 35 and 51 are never raised; anything outside 0..63 is not a code.
+        // 33, 34, 35 and 51 are never raised; anything outside 0..64 is not a code.
         break;
     }
 }

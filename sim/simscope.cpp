@@ -85,7 +85,8 @@ bool SimScope::handleFrame(const CanFrame& request)
         }
         running = false;
         sampleTimer.stop();
-        replyFrame(3, 0, 0, nullptr);
+        if (!stopWithoutReply)
+            replyFrame(3, 0, 0, nullptr);
         return true;
     }
 }

@@ -6,7 +6,7 @@
 // trace a sine, a ramp or a square for every other variable, and the stopped
 // reply.
 // Faults on request: error codes in replies, a wrong type echo, lost frames,
-// ignored stop requests.
+// ignored or unanswered stop requests.
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -33,7 +33,8 @@ public:
     uint8_t sampleErrorCode = 0;       // carried by every sample frame
     bool wrongTypeEcho = false;        // the last channel's type is echoed one higher
     int dropMiddleFrameEvery = 0;      // every n-th sample of two or more frames loses one frame
-    int ignoreStops = 0;               // this many stop requests go unanswered
+    int ignoreStops = 0;               // this many stop requests go unanswered, the stream runs on
+    bool stopWithoutReply = false;     // the stream stops, the stopped reply never comes
 
     // What the drive was told and did, for tests.
     uint16_t frequency = 0;

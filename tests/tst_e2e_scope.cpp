@@ -1,6 +1,7 @@
 // The oscilloscope end to end: the real serial port against the simulated
 // drive's table and oscilloscope. Configure, start, a second of samples into
-// the plot and the wave file, stop; an error reply with the drive's range.
+// the plot and the wave file, stop; an error reply with the drive's range; a
+// stop the drive never confirms.
 
 #include <QComboBox>
 #include <QLabel>
@@ -38,6 +39,8 @@ class E2eScopeTest : public QObject {
 private slots:
     void streamIntoPlotAndFile();
     void errorReplyShowsTheRange();
+    void stopNeverConfirmed_data();
+    void stopNeverConfirmed();
 };
 
 void E2eScopeTest::streamIntoPlotAndFile()
@@ -107,6 +110,52 @@ void E2eScopeTest::errorReplyShowsTheRange()
     rig.click("pushButtonEchoSet");
     QVERIFY(waitInfo(rig, QString::fromUtf8("示波器配置发送错误:2/频率配置超出范围5~2000")));
     QVERIFY(!rig.widget<QPushButton>("pushButtonEchoStart")->isEnabled());
+}
+
+void E2eScopeTest::stopNeverConfirmed_data()
+{
+    QTest::addColumn<bool>("keepsStreaming");
+    QTest::newRow("keeps streaming") << true;
+    QTest::newRow("falls silent") << false;
+}
+
+void E2eScopeTest::stopNeverConfirmed()
+{
+    QFETCH(bool, keepsStreaming);
+    SimulatedRig rig;
+    QVERIFY(rig.start());
+    QVERIFY(rig.openAndHandshake());
+    QVERIFY(detectAndDownload(rig));
+    rig.widget<QComboBox>("comboBoxCh1")->setCurrentIndex(1);
+    rig.click("pushButtonEchoSet");
+    QVERIFY(waitInfo(rig, QString::fromUtf8("通道配置成功！")));
+    rig.sim.runOnSimThread([&] {
+        auto* scope = rig.sim.drive(0)->feature<SimScope>();
+        scope->ignoreStops = keepsStreaming ? 1000 : 0;
+        scope->stopWithoutReply = !keepsStreaming;
+    });
+    rig.click("pushButtonEchoStart");
+    QVERIFY(QTest::qWaitFor([&] { return rig.window->worker.decodedSamples > 20; }, 5000));
+
+    auto* startStop = rig.widget<QPushButton>("pushButtonEchoStart");
+    rig.click("pushButtonEchoStart");
+    QVERIFY(!startStop->isEnabled());
+    QVERIFY(waitInfo(rig, QString::fromUtf8("示波器未确认停止")));
+    QCOMPARE(rig.widget<QLabel>("label_selChInfo")->styleSheet(), QStringLiteral("color:red;"));
+    for (const char* name : {"pushButtonEchoStart", "pushButtonEchoSet"})
+        QVERIFY2(rig.widget<QPushButton>(name)->isEnabled(), name);
+    QVERIFY(rig.widget<QLineEdit>("lineEditSetEchoFre")->isEnabled());
+    QVERIFY(rig.widget<QComboBox>("comboBoxCh1")->isEnabled());
+    QCOMPARE(rig.window->worker.pendingOp.load(), int(opNone));
+
+    // A streaming drive ends the repetition at once; a silent one gets a stop every 2 ms for a second at most.
+    int stops = 0;
+    rig.sim.runOnSimThread([&] { stops = rig.sim.drive(0)->feature<SimScope>()->stopRequests; });
+    QVERIFY2(keepsStreaming ? stops <= 20 : stops > 20 && stops <= 500, qPrintable(QString::number(stops)));
+    QTest::qWait(100);
+    int later = 0;
+    rig.sim.runOnSimThread([&] { later = rig.sim.drive(0)->feature<SimScope>()->stopRequests; });
+    QCOMPARE(later, stops);
 }
 
 QTEST_MAIN(E2eScopeTest)

@@ -53,7 +53,6 @@ private slots:
     void tableDownloadTimeoutWithErrors();
     void scanOrder();
     void motionStream();
-    void scopeStopRepeats();
     void commandDuringTickReplacesOperation();
     void unsupervisedStatesResetCounter();
     void threadStopsOnRequest();
@@ -261,24 +260,6 @@ void RunLoopTest::motionStream()
     worker.execute(cmdIdle);
     worker.pollOnce();
     QCOMPARE(loop.written.size(), 6);
-}
-
-void RunLoopTest::scopeStopRepeats()
-{
-    otaThread worker;
-    VirtualLoop loop(worker);
-    worker.scopeRunning = 1;
-    worker.setPending(opScopeStop);
-    worker.pollOnce();
-    QCOMPARE(loop.written.size(), 1);
-    for (int i = 0; i < 4; ++i)
-        worker.pollOnce();
-    QCOMPARE(loop.written.size(), 5);
-    QCOMPARE(loop.written[1].first - loop.written[0].first, quint64(2));
-    worker.scopeRunning = 0;
-    worker.pollOnce();
-    QCOMPARE(worker.pendingOp.load(), 0);
-    QCOMPARE(loop.written.size(), 5);
 }
 
 void RunLoopTest::unansweredBlock_data()

@@ -118,7 +118,8 @@ private slots:
     void emissionAndWindow();
     void hostFrames();
     void channelGroups();
-    void stopWithoutSamples();
+    void stopRequest_data();
+    void stopRequest();
     void configurationReplies_data();
     void configurationReplies();
     void timestamps_data();
@@ -129,7 +130,6 @@ private slots:
     void windowTrimmedAtCapacity();
     void incompleteSamplesDropped();
     void sampleErrorAndStop();
-    void samplesDoNotEndAStopRequest();
     void waveLines_data();
     void waveLines();
     void waveFileRecordsEverySample();
@@ -295,17 +295,55 @@ void ScopeProtocolTest::channelGroups()
     QVERIFY(out.states.isEmpty());
 }
 
-void ScopeProtocolTest::stopWithoutSamples()
+void ScopeProtocolTest::stopRequest_data()
 {
+    // What the drive does after the stop request, poll by poll of the run loop (2 ms each).
+    QTest::addColumn<bool>("streaming");   // samples arrived before the request
+    QTest::addColumn<int>("sampleAt");     // samples arrive from this poll on (-1: none)
+    QTest::addColumn<int>("stoppedAt");    // the stopped reply arrives after this many polls (-1: never)
+    QTest::addColumn<int>("stopFrames");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("endMs");
+
+    QTest::newRow("confirmed while streaming") << true << -1 << 5 << 6 << int(stScopeStopped) << 10;
+    QTest::newRow("a sample ends the repetition, then confirmed") << true << 3 << 40 << 4 << int(stScopeStopped) << 80;
+    QTest::newRow("keeps streaming, never confirms") << true << 3 << -1 << 4 << int(stScopeStopUnconfirmed) << 1000;
+    QTest::newRow("falls silent") << true << -1 << -1 << 500 << int(stScopeStopUnconfirmed) << 1000;
+    QTest::newRow("nothing streamed, confirmed") << false << -1 << 2 << 1 << int(stScopeStopped) << 4;
+    QTest::newRow("nothing streamed, no answer") << false << -1 << -1 << 1 << int(stScopeStopUnconfirmed) << 1000;
+}
+
+void ScopeProtocolTest::stopRequest()
+{
+    QFETCH(bool, streaming);
+    QFETCH(int, sampleAt);
+    QFETCH(int, stoppedAt);
+    QFETCH(int, stopFrames);
+    QFETCH(int, state);
+    QFETCH(int, endMs);
     otaThread worker;
-    worker.sleepFor = [](unsigned) {};
+    unsigned now = 0;
+    worker.sleepFor = [&](unsigned ms) { now += ms; };
     worker.idleWait = [] {};
     Recorder out(worker);
+    configure(worker, int16AndFloat(), 100);
+    worker.execute(cmdScopeStart);
+    if (streaming)
+        worker.getSerialData(driveFrame(2, 0, 0, sample(5, 1, 1)));
+    out.states.clear();
+    out.sent.clear();
+
     worker.execute(cmdScopeStop);
-    worker.pollOnce();
-    QCOMPARE(worker.pendingOp.load(), int(opNone));
-    worker.pollOnce();
-    QCOMPARE(out.sent.size(), 1);
+    for (int poll = 1; worker.pendingOp.load() != opNone && poll < 5000; ++poll) {
+        worker.pollOnce();
+        if (sampleAt >= 0 && poll >= sampleAt && (stoppedAt < 0 || poll < stoppedAt))
+            worker.getSerialData(driveFrame(2, 0, 0, sample(uint16_t(10 + poll), 2, 2)));
+        if (poll == stoppedAt)
+            worker.getSerialData(driveFrame(3, 0, 0, QByteArray(8, '\0')));
+    }
+    QCOMPARE(out.sent.size(), stopFrames);
+    QCOMPARE(out.states, QList<int>{state});
+    QCOMPARE(int(now), endMs);
 }
 
 void ScopeProtocolTest::configurationReplies_data()
@@ -531,29 +569,6 @@ void ScopeProtocolTest::sampleErrorAndStop()
     QCOMPARE(out.states.last(), int(stScopeStopped));
     QCOMPARE(worker.scopeRunning.load(), uint8_t(0));
     QCOMPARE(worker.pendingOp.load(), int(opNone));
-}
-
-void ScopeProtocolTest::samplesDoNotEndAStopRequest()
-{
-    otaThread worker;
-    worker.sleepFor = [](unsigned) {};
-    worker.idleWait = [] {};
-    Recorder out(worker);
-    configure(worker, int16AndFloat(), 100);
-    worker.execute(cmdScopeStart);
-    worker.getSerialData(driveFrame(2, 0, 0, sample(5, 1, 1)));
-    QCOMPARE(worker.pendingOp.load(), int(opNone));  // the first sample ends the start request
-
-    out.sent.clear();
-    worker.execute(cmdScopeStop);
-    worker.getSerialData(driveFrame(2, 0, 0, sample(10, 2, 2)));  // still in flight
-    QCOMPARE(worker.pendingOp.load(), int(opScopeStop));
-    worker.pollOnce();  // the stream runs: the stop is repeated
-    QCOMPARE(out.sent.size(), 2);
-    worker.getSerialData(driveFrame(3, 0, 0, QByteArray(8, '\0')));
-    QCOMPARE(worker.pendingOp.load(), int(opNone));
-    worker.pollOnce();
-    QCOMPARE(out.sent.size(), 2);
 }
 
 void ScopeProtocolTest::waveLines_data()

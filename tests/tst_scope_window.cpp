@@ -254,13 +254,11 @@ void ScopeWindowTest::droppedSamplesAreLogged()
     Tab t;
     QVERIFY(t.download());
     t.drive.scope.dropMiddleFrameEvery = 4;
-    t.drive.scope.ignoreStops = 2;  // the stop is repeated until the drive answers
     QVERIFY(t.configure({{1, CurrentKi}, {2, MaxSpeed}, {3, Odometer}}));
     t.button("pushButtonEchoStart")->click();
     QVERIFY(QTest::qWaitFor([&] { return t.samplesDecoded() >= 20; }, 3000));
     t.button("pushButtonEchoStart")->click();
     QVERIFY(t.waitInfo(QString::fromUtf8("成功停止")));
-    QVERIFY(t.drive.scope.stopRequests >= 3);
     const int damaged = t.drive.scope.samplesDamaged;
     QVERIFY(damaged > 0);
     QCOMPARE(t.samplesDecoded() + damaged, t.drive.scope.samplesSent);
