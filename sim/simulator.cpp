@@ -1,5 +1,6 @@
 #include "sim/simulator.h"
 
+#include <QFile>
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <QElapsedTimer>
@@ -43,15 +44,21 @@ public:
 
     ~SimHost() override
     {
-        delete notifier;
+        unplug();
         drives.clear();
-        if (slaveFd >= 0)
-            ::close(slaveFd);
-        if (masterFd >= 0)
-            ::close(masterFd);
     }
 
     QString open()
+    {
+        rate = sim.adapterRate;
+        for (const SimDriveConfig& config : sim.drives)
+            drives.push_back(std::make_unique<SimDrive>(config, [this](const CanFrame& f) { sendFrame(f); }));
+        return plugIn();
+    }
+
+    // A new pseudo-terminal, as a replugged adapter enumerates anew; the
+    // stable link, when asked for, is pointed at it in one rename.
+    QString plugIn()
     {
         masterFd = ::posix_openpt(O_RDWR | O_NOCTTY);
         if (masterFd < 0 || ::grantpt(masterFd) != 0 || ::unlockpt(masterFd) != 0)
@@ -72,10 +79,29 @@ public:
         ::fcntl(masterFd, F_SETFL, ::fcntl(masterFd, F_GETFL) | O_NONBLOCK);
         notifier = new QSocketNotifier(masterFd, QSocketNotifier::Read, this);
         connect(notifier, &QSocketNotifier::activated, this, [this] { readTool(); });
-        rate = sim.adapterRate;
-        for (const SimDriveConfig& config : sim.drives)
-            drives.push_back(std::make_unique<SimDrive>(config, [this](const CanFrame& f) { sendFrame(f); }));
+        if (!sim.linkPath.isEmpty()) {
+            const QByteArray link = QFile::encodeName(sim.linkPath);
+            const QByteArray fresh = link + ".new";
+            ::unlink(fresh.constData());
+            if (::symlink(name, fresh.constData()) != 0 || ::rename(fresh.constData(), link.constData()) != 0)
+                return QString();
+        }
         return slavePath;
+    }
+
+    // The adapter is pulled out: the tool's end of the line hangs up, the link vanishes.
+    void unplug()
+    {
+        delete notifier;
+        notifier = nullptr;
+        if (!sim.linkPath.isEmpty())
+            ::unlink(QFile::encodeName(sim.linkPath).constData());
+        if (slaveFd >= 0)
+            ::close(slaveFd);
+        if (masterFd >= 0)
+            ::close(masterFd);
+        slaveFd = masterFd = -1;
+        pending.clear();
     }
 
     int toolRate() const
@@ -105,6 +131,8 @@ public:
 
     void writeTool(const QByteArray& bytes)
     {
+        if (masterFd < 0)
+            return;  // unplugged
         QByteArray out = bytes;
         if (toolRate() != rate)  // a receiver at another rate sees noise without line ends
             out = QByteArray(bytes.size(), '\xF0');
@@ -248,6 +276,30 @@ void Simulator::stop()
     QObject::disconnect(finishedConnection);
     close(wakeFd);
     wakeFd = -1;
+}
+
+void Simulator::unplug()
+{
+    runOnSimThread([this] {
+        host->unplug();
+        path.clear();
+    });
+}
+
+QString Simulator::replug()
+{
+    runOnSimThread([this] {
+        if (host->masterFd < 0)
+            path = host->plugIn();
+    });
+    return path;
+}
+
+bool Simulator::plugged() const
+{
+    bool in = false;
+    const_cast<Simulator*>(this)->runOnSimThread([&] { in = host->masterFd >= 0; });
+    return in;
 }
 
 void Simulator::drainJobs()

@@ -8,6 +8,7 @@
 //   QString path = sim.start();          // the pty slave path
 //   sim.runOnSimThread([&] { sim.drive(0)->silent = true; });  // at run time
 //   sim.waitForFrame([](const CanFrame& f) { ... }, 2000);     // observation
+//   sim.unplug(); sim.replug();          // the adapter pulled out and back
 //
 // Everything of the simulator lives on its own thread; features of a drive
 // (sim/simfeature.h) are reached with sim.drive(i)->feature<T>() on that thread.
@@ -40,10 +41,17 @@ public:
     int adapterDropNextAnswers = 0; // drops this many adapter answers
     uint8_t adapterBaudCode = 1;
     uint8_t adapterFrameCode = 1;
+    QString linkPath;  // when set, a symbolic link kept pointing at the current pseudo-terminal
 
     QString start();
     void stop();
-    QString portPath() const { return path; }
+    QString portPath() const { return path; }  // empty while unplugged
+
+    // The adapter pulled out (the tool's end hangs up, the link vanishes) and
+    // plugged in again on a new pseudo-terminal; drives keep their state.
+    void unplug();
+    QString replug();
+    bool plugged() const;
 
     // Runs `job` on the simulator's thread and waits for it.
     void runOnSimThread(const std::function<void()>& job);

@@ -16,7 +16,7 @@ bool SimulatedRig::start()
             statusMessages << m;
     });
     auto* ports = widget<QComboBox>("comboBoxCom");
-    ports->insertItem(0, sim.portPath());
+    ports->insertItem(0, sim.linkPath.isEmpty() ? sim.portPath() : sim.linkPath);
     ports->setCurrentIndex(0);
     return true;
 }
