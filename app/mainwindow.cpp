@@ -93,6 +93,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     connect(&worker, &otaThread::scopeToShow, this, &MainWindow::waveFreShow);
     connect(&worker, &otaThread::waveFileFailed, this, &MainWindow::onWaveFileFailed);
     connect(serialPort, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) { onSerialError(int(error)); });
+    connect(&linkWatchTimer, &QTimer::timeout, this, &MainWindow::checkLink);
     txDisplayTimer.setSingleShot(true);
     connect(&txDisplayTimer, &QTimer::timeout, this, [this] { ui->lineEditTxData->setUpdatesEnabled(true); });
 

@@ -74,6 +74,20 @@ public:
     void setSerialRate(int rate);
     void onSerialError(int error);
 
+    // ---- app/: a lost adapter and the wait for its return -----------------
+    QString openPortName;          // the port as last opened
+    bool openPortPresent = false;  // its location existed then: its vanishing is a loss
+    QString reconnectName;         // after a loss, the port waited for; empty when not waiting
+    bool linkLossQueued = false;
+    QTimer linkWatchTimer;         // the open port's presence, or the lost port's return
+    static constexpr int linkWatchPeriodMs = 250;
+    void resetLinkControls();
+    void closePort();
+    bool openPort(bool quietFailure);
+    void onLinkLost();
+    void checkLink();
+    void endReconnectWait();
+
     // ---- reactions/ --------------------------------------------------------
     void reactAdapter(int code);      // codes 0..6, 58..62
     void reactMotor(int code);        // codes 28..32, 36, 57
@@ -92,7 +106,7 @@ public:
     void finishMotionField(class QLineEdit* field, Relaxed<float>& member);
 
     // ---- controls/ and reactions/: addressing the selected drive ----------
-    bool selectedDriveId(uint8_t& id) const;  // false while no drive is listed
+    bool selectedDriveId(uint8_t& id) const;  // false while the device table holds no selected drive
     void sendToSelectedDrive(const std::function<CanFrame(uint8_t target)>& build);
     void sendSetPoint(const class QLineEdit* field, uint16_t index);
     void sendJog(float speed, bool enable);

@@ -1,7 +1,10 @@
 // The byte path between the serial port and the worker: the port list,
-// opening and closing, the receive pump and the writer.
+// opening and closing, the receive pump and the writer; a lost adapter closes
+// the port and is waited for until it returns.
 
+#include <QDateTime>
 #include <QDebug>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -23,6 +26,7 @@ void MainWindow::fillPortList()
 
 void MainWindow::on_pushButtonRefreshCom_clicked()
 {
+    endReconnectWait();
     fillPortList();
 }
 
@@ -50,31 +54,50 @@ void MainWindow::setSerialRate(int rate)
 
 void MainWindow::on_pushButtonOpenCom_clicked()
 {
+    endReconnectWait();
     serialPort->setPortName(ui->comboBoxCom->currentText());
     resetDeviceListAndLog();
+    if (portOpen)
+        closePort();
+    else
+        openPort(false);
+}
+
+void MainWindow::resetLinkControls()
+{
     ui->comboBoxDev->clear();
     worker.deviceCount = 0;
     ui->progressBar->setValue(0);
     ui->pushButtonlanguage->setEnabled(true);
+}
 
-    if (portOpen) {
-        serialPort->close();
-        ui->pushButtonOpenCom->setText(tr2("Open Serial Port ", "打开串口"));
-        portOpen = false;
-        ui->pushButtonInOtaMode->setEnabled(false);
-        ui->pushButtonRefreshCom->setEnabled(true);
-        ui->comboBoxCom->setEnabled(true);
-        ui->statusBar->showMessage(tr2("Please select the serial port and open it！", "请选择串口并打开！"), 0);
-        worker.execute(cmdIdle);
-        return;
-    }
+void MainWindow::closePort()
+{
+    resetLinkControls();
+    serialPort->close();
+    linkWatchTimer.stop();
+    ui->pushButtonOpenCom->setText(tr2("Open Serial Port ", "打开串口"));
+    portOpen = false;
+    ui->pushButtonInOtaMode->setEnabled(false);
+    ui->pushButtonRefreshCom->setEnabled(true);
+    ui->comboBoxCom->setEnabled(true);
+    ui->statusBar->showMessage(tr2("Please select the serial port and open it！", "请选择串口并打开！"), 0);
+    worker.execute(cmdIdle);
+}
 
+bool MainWindow::openPort(bool quietFailure)
+{
+    resetLinkControls();
     portOpen = serialPort->open(QIODevice::ReadWrite);
     if (!portOpen) {
-        ui->statusBar->showMessage(
-            tr2("Failed to open the serial port or the serial port is occupied！", "无法打开串口或是串口被占用！"), 0);
-        return;
+        if (!quietFailure)
+            ui->statusBar->showMessage(
+                tr2("Failed to open the serial port or the serial port is occupied！", "无法打开串口或是串口被占用！"), 0);
+        return false;
     }
+    openPortName = ui->comboBoxCom->currentText();
+    openPortPresent = QFileInfo::exists(portLocation(openPortName));
+    linkWatchTimer.start(linkWatchPeriodMs);
     serialPort->setBaudRate(serialRateTable[0], QSerialPort::AllDirections);
     serialPort->setDataBits(QSerialPort::Data8);
     serialPort->setParity(QSerialPort::NoParity);
@@ -89,15 +112,66 @@ void MainWindow::on_pushButtonOpenCom_clicked()
     ui->pushButtonlanguage->setEnabled(false);
     baudProbeIndex = 1;
     worker.execute(cmdProbeAdapter);
+    return true;
 }
 
 void MainWindow::onSerialError(int error)
 {
-    // The adapter was unplugged: close exactly as the Close click does, and say why.
-    if (error != QSerialPort::ResourceError || !portOpen)
+    if (!portOpen || !isLinkLoss(error) || linkLossQueued)
         return;
-    on_pushButtonOpenCom_clicked();
-    ui->statusBar->showMessage(tr2("Serial port disconnected!", "串口已断开！"), 0);
+    qCInfo(lcSerial) << "link lost:" << serialPort->errorString() << "error" << error;
+    // Handled after QSerialPort has finished the read that failed; closing it
+    // inside its own error signal would pull the buffer from under that read.
+    linkLossQueued = true;
+    QMetaObject::invokeMethod(this, [this] { onLinkLost(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::onLinkLost()
+{
+    linkLossQueued = false;
+    if (!portOpen)
+        return;
+    // As the Close click, except that the log view keeps what led up to the loss.
+    ui->comboBoxDev->clear();
+    readAllActive = false;
+    writeAllActive = false;
+    closePort();
+    const QString text = tr2("Serial port disconnected!", "串口已断开！");
+    logLine(timedLogLine(text, QDateTime::currentDateTime()));
+    ui->statusBar->showMessage(text, 0);
+    reconnectName = openPortName;
+    linkWatchTimer.start(linkWatchPeriodMs);
+}
+
+void MainWindow::checkLink()
+{
+    if (portOpen) {
+        // The port vanished without a word from the driver: the same loss.
+        if (openPortPresent && !QFileInfo::exists(portLocation(openPortName)))
+            onSerialError(QSerialPort::ResourceError);
+        return;
+    }
+    if (reconnectName.isEmpty() || !QFileInfo::exists(portLocation(reconnectName)))
+        return;
+    int index = ui->comboBoxCom->findText(reconnectName);
+    if (index < 0) {
+        ui->comboBoxCom->addItem(reconnectName);
+        index = ui->comboBoxCom->count() - 1;
+    }
+    ui->comboBoxCom->setCurrentIndex(index);
+    serialPort->setPortName(reconnectName);
+    if (!openPort(true))
+        return;  // not ready yet: the next period tries again
+    const QString name = reconnectName;
+    endReconnectWait();
+    ui->statusBar->showMessage(tr2("Serial port reconnected：", "串口已重新连接：") + name, 0);
+}
+
+void MainWindow::endReconnectWait()
+{
+    reconnectName.clear();
+    if (!portOpen)
+        linkWatchTimer.stop();
 }
 
 void MainWindow::readFromCom()
