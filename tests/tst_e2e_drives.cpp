@@ -693,9 +693,7 @@ void DrivesE2eTest::runModes()
     // Detect Devices resets the list to its blank item: run mode 0 to the same drive.
     rig.click("pushButtonGetDevInfo");
     QCOMPARE(modes->currentIndex(), 0);
-    QVERIFY(waitOnSim(rig, [&](SimDrive& d) {
-        return d.parameterWrites.last() == qMakePair(uint16_t(0x7005), uint32_t(0));
-    }));
+    QVERIFY(QTest::qWaitFor([&] { return writesOf(rig, 0x7005).size() == 2; }, 3000));
     const QList<CanFrame> reset = writesOf(rig, 0x7005);
     QCOMPARE(reset.size(), 2);
     QCOMPARE(int(destination(reset[1].id)), 1);
