@@ -29,11 +29,7 @@ struct Downloaded {
     LoopDrive drive{w, driveId, driveUid};
     Downloaded()
     {
-        w.worker.deviceIds[0] = driveId;
-        w.worker.deviceUids[0] = driveUid;
-        w.worker.deviceCount = 1;
-        drive.table.framesPerMs = 100000;
-        w.findChild<QComboBox*>("comboBoxDev")->addItem(QStringLiteral("5"));
+        drive.listAsOnlyDrive();
         w.findChild<QPushButton*>("pushButtonRefreshTable")->click();
         auto* info = w.findChild<QLabel*>("labelParaInfo");
         ok = QTest::qWaitFor([&] { return info->text() == QString::fromUtf8("更新参数表成功！"); }, 3000);

@@ -34,11 +34,7 @@ struct Tab {
     QTemporaryDir dir;
     Tab()
     {
-        w.worker.deviceIds[0] = driveId;
-        w.worker.deviceUids[0] = driveUid;
-        w.worker.deviceCount = 1;
-        drive.table.framesPerMs = 100000;
-        combo("comboBoxDev")->addItem(QStringLiteral("5"));
+        drive.listAsOnlyDrive();
         w.askSaveFileName = [this](const QString&, const QString&, const QString&) { return savePath; };
         w.askOpenFileName = [this](const QString&, const QString&, const QString&) { return openPath; };
     }

@@ -28,11 +28,7 @@ struct Tab {
     LoopDrive drive{w, driveId, driveUid};
     Tab()
     {
-        w.worker.deviceIds[0] = driveId;
-        w.worker.deviceUids[0] = driveUid;
-        w.worker.deviceCount = 1;
-        drive.table.framesPerMs = 100000;  // in process there is no line rate to keep
-        combo("comboBoxDev")->addItem(QStringLiteral("5"));
+        drive.listAsOnlyDrive();
     }
     QTableWidget* table() const { return w.findChild<QTableWidget*>("tableWidgetPara"); }
     QLabel* info() const { return w.findChild<QLabel*>("labelParaInfo"); }

@@ -32,11 +32,7 @@ struct Scope {
     QString chosenFile;
     Scope()
     {
-        w.worker.deviceIds[0] = driveId;
-        w.worker.deviceUids[0] = driveUid;
-        w.worker.deviceCount = 1;
-        drive.table.framesPerMs = 100000;
-        w.findChild<QComboBox*>("comboBoxDev")->addItem(QStringLiteral("5"));
+        drive.listAsOnlyDrive();
         w.askSaveFileName = [this](const QString&, const QString&, const QString&) { return chosenFile; };
         w.resize(1700, 843);
         auto* tabs = w.findChild<QTabWidget*>("tabWidget");

@@ -30,11 +30,7 @@ struct Tab {
     QString chosenFile;  // the save dialog's answer
     Tab()
     {
-        w.worker.deviceIds[0] = driveId;
-        w.worker.deviceUids[0] = driveUid;
-        w.worker.deviceCount = 1;
-        drive.table.framesPerMs = 100000;
-        w.findChild<QComboBox*>("comboBoxDev")->addItem(QStringLiteral("5"));
+        drive.listAsOnlyDrive();
         w.askSaveFileName = [this](const QString&, const QString&, const QString&) { return chosenFile; };
     }
     QLabel* info() const { return w.findChild<QLabel*>("label_selChInfo"); }

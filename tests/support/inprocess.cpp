@@ -27,6 +27,15 @@ void LoopDrive::transmit(const CanFrame& frame)
     window.worker.getSerialData(adapterline::encodeDataLine(copy));
 }
 
+void LoopDrive::listAsOnlyDrive()
+{
+    window.worker.deviceIds[0] = id;
+    window.worker.deviceUids[0] = uid;
+    window.worker.deviceCount = 1;
+    table.framesPerMs = 100000;
+    window.ui->comboBoxDev->addItem(QString::number(id));
+}
+
 void announceDrive(MainWindow& w, uint8_t canId, uint64_t uid)
 {
     otaThread& t = w.worker;

@@ -23,6 +23,9 @@ public:
     uint8_t canId() const override { return id; }
     uint64_t mcuId() const override { return uid; }
     void transmit(const CanFrame& frame) override;
+    // The worker knows this drive alone, it is listed in comboBoxDev by its id,
+    // and its table answers without a line rate to keep.
+    void listAsOnlyDrive();
 
     MainWindow& window;
     SimParamTable table;
