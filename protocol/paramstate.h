@@ -30,4 +30,5 @@ struct ParamTransferState : ParameterTable {
     uint8_t sendOffset = 0;
     uint32_t replyCommand = 0;
     uint32_t replyErrorCode = 0;
+    uint16_t writtenCode = 0;  // the entry of the last value written; reads change requestCode
 };

@@ -83,6 +83,7 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
             return;
         }
         writeCommand = writeValue;
+        writtenCode = requestCode;
         paramErrorFlags = 0;
         int size = 0;
         if (text) {
@@ -124,8 +125,12 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
         paramErrorFlags = 0;
         for (uint8_t i = 0; i < 8; ++i)
             frame.data[i] = uint8_t(i + 1);
-        // Its reply is judged like any write reply, against the entry last
-        // written; the reset itself has no further chunk to send.
+        // Its reply is judged like the reply to the last value written (a read
+        // since then does not count); it names no entry of the table to commit
+        // and has no further chunk to send.
+        requestKind = 4;
+        requestIndex = 0;
+        requestCode = writtenCode;
         bytesLeft = 0;
         sendOffset = 0;
         frame.id = makeId(typeWrite, targetId, uint16_t(writeFieldBits(writeCommand)));

@@ -287,15 +287,19 @@ void ParamsTransferTest::factoryReset()
     r.w.requestIndex = 3;
     r.w.execute(cmdWriteParaRow);
     r.echoLast();
+    r.w.requestKind = 3;  // a read since the write
+    r.w.requestIndex = 1;
+    r.w.execute(cmdReadParaNext);
     r.w.execute(cmdFactoryReset);
-    QCOMPARE(r.sent.size(), 2);
-    QCOMPARE(r.sent[1].id, codec::makeId(8, 5, uint16_t(hostId | (3 << 8))));
-    QCOMPARE(r.data(1), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
+    QCOMPARE(r.sent.size(), 3);
+    QCOMPARE(r.sent[2].id, codec::makeId(8, 5, uint16_t(hostId | (3 << 8))));
+    QCOMPARE(r.data(2), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
     QCOMPARE(int(r.w.pendingOp), 0);
-    // judged like any write reply: the drive echoes the last value written
+    // judged like the reply to the last value written, which the drive echoes
     r.reply(8, 3, {0x03, 0x20, vtInt16, 0});
     QCOMPARE(r.states, (QList<int>{stParaWriteOk, stParaWriteOk}));
     QCOMPARE(r.w.requestCode, uint16_t(0x2003));
+    QCOMPARE(r.w.requestKind, 4u);  // no table entry to commit
     r.w.execute(cmdFactoryReset);
     r.reply(8, 3 | (9 << 2), {0x03, 0x20, vtInt16, 0});
     QCOMPARE(r.states.last(), int(stParaWriteError));
@@ -303,7 +307,7 @@ void ParamsTransferTest::factoryReset()
     r.w.execute(cmdFactoryReset);
     r.reply(8, 3, {0x01, 0x02, 0x03, 0x04});
     QCOMPARE(uint(r.w.paramErrorFlags), 0x4000u);
-    QCOMPARE(r.sent.size(), 4);  // a reset sends no further chunk
+    QCOMPARE(r.sent.size(), 5);  // a reset sends no further chunk
 }
 
 void ParamsTransferTest::refusals_data()
