@@ -12,6 +12,8 @@ enum ParamKind : uint32_t {
     WritableParam = 2,
     ReadOnlyParam = 3,
 };
+// The request kind of a frame that names no row of the table.
+constexpr uint32_t noTableEntry = 4;
 
 enum ValueType : uint32_t {
     vtUint8 = 0,

@@ -128,7 +128,7 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
         // Its reply is judged like the reply to the last value written (a read
         // since then does not count); it names no entry of the table to commit
         // and has no further chunk to send.
-        requestKind = 4;
+        requestKind = noTableEntry;
         requestIndex = 0;
         requestCode = writtenCode;
         bytesLeft = 0;

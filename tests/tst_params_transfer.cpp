@@ -299,7 +299,7 @@ void ParamsTransferTest::factoryReset()
     r.reply(8, 3, {0x03, 0x20, vtInt16, 0});
     QCOMPARE(r.states, (QList<int>{stParaWriteOk, stParaWriteOk}));
     QCOMPARE(r.w.requestCode, uint16_t(0x2003));
-    QCOMPARE(r.w.requestKind, 4u);  // no table entry to commit
+    QCOMPARE(r.w.requestKind, noTableEntry);
     r.w.execute(cmdFactoryReset);
     r.reply(8, 3 | (9 << 2), {0x03, 0x20, vtInt16, 0});
     QCOMPARE(r.states.last(), int(stParaWriteError));
