@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QIcon>
+#include <QLineEdit>
 #include <QSerialPort>
 #include <QThread>
 
@@ -27,6 +28,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     };
 
     ui->setupUi(this);                                   // 2
+    // Shown while no CH340 port is listed: another adapter's port can be typed in.
+    ui->comboBoxCom->lineEdit()->setObjectName(QStringLiteral("lineEditComName"));
+    ui->comboBoxCom->lineEdit()->setPlaceholderText(QString::fromUtf8("未找到CH340串口，可输入串口名，例如 /dev/ttyACM0"));
     setUpLiveStatus();
     setWindowIcon(QIcon(":/ico/resources/logo.ico"));    // 3
     baudProbeIndex = 1;                                  // 4

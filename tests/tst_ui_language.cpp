@@ -56,6 +56,8 @@ const Expected swapped[] = {
     {"pushButtonLoadParaFile", "Load Para File", "载入参数文件"},
     {"checkBoxModifiedOnly", "Modified only", "仅显示已修改"},
     {"lineEditParaFilter", "Search name or code", "搜索名称或功能码"},
+    {"lineEditComName", "No CH340 port found: type a port name, e.g. /dev/ttyACM0",
+     "未找到CH340串口，可输入串口名，例如 /dev/ttyACM0"},
     {"groupBox_3", "Run and Debug Area", "运行调试区"},
     {"pushButtonCfgMotor", "Enable", "运行"},
     {"pushButtonCfgReset", "Stop", "停止"},

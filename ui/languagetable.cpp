@@ -44,6 +44,7 @@ LanguageEntry tableRows[] = {
     {"pushButtonLoadParaFile", S::ButtonText, "Load Para File", {}},
     {"checkBoxModifiedOnly", S::ButtonText, "Modified only", {}},
     {"lineEditParaFilter", S::Placeholder, "Search name or code", {}},
+    {"lineEditComName", S::Placeholder, "No CH340 port found: type a port name, e.g. /dev/ttyACM0", {}},
     {"groupBox_3", S::GroupTitle, "Run and Debug Area", {}},
     {"pushButtonCfgMotor", S::ButtonText, "Enable", {}},
     {"pushButtonCfgReset", S::ButtonText, "Stop", {}},
