@@ -152,6 +152,7 @@ public:
     std::array<QString, 8> scopeChannelLabels;  // the selectors' texts of the configuration last sent
     void showCursorReadout();  // labelScopeCursors for the plot's cursors, in the current language
     bool exportScope(const QString& fileName, QString& cause);  // CSV of the visible range, PNG or PDF
+    void showWaveFileFailure();  // red, with the cause and the lines kept
 
     // ---- ui/: language table and log -------------------------------------
     void applyLanguageTable();

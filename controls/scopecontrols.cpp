@@ -53,8 +53,7 @@ void MainWindow::on_pushButtonEchoSet_clicked()
     worker.sampleBytes = plan.sampleBytes;
 
     if (worker.waveSaving) {
-        if (!worker.closeWaveFile())
-            onWaveFileFailed();
+        worker.closeWaveFile();
         resetWaveSaveButton();
     }
 

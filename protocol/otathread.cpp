@@ -22,7 +22,7 @@ otaThread::~otaThread()
         stop();
         waitForEnd();
     }
-    closeWaveFile();  // every recorded line reaches the file
+    closeWaveFile();
 }
 
 bool otaThread::onOwnerThread() const

@@ -266,7 +266,7 @@ signals:
     void sendState();
     void WriteToSerial(QByteArray data, qint16 length);
     void scopeToShow(QVector<QCPGraphData>* samples);
-    void waveFileFailed();  // a wave line could not be written: saving stopped
+    void waveFileFailed();  // a wave line could not be written: saving stopped, `waveFailure` says why
 
 public slots:
     void getSerialData(QByteArray bytes);
@@ -310,8 +310,9 @@ public:
     void completeConfiguration();                         // scopestream.cpp, the last channel reply
     void decodeSample();                                  // scopestream.cpp
     void materializeWindows();                            // sampleVectors from the windows
-    bool closeWaveFile();                                 // false when the last lines could not be written
-    void failWaveFile();
+    bool openWaveFile(const QString& name);              // saving starts; false when the file cannot be opened
+    void closeWaveFile();
+    void failWaveFile(recordfile::WriteFailure cause);
     QByteArray waveLine;                                  // reused for every sample's line
 
     // Hands work from the run loop to the GUI thread, in order; the queue's own

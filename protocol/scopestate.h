@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <qcustomplot.h>
 
+#include "protocol/recordfile.h"
+
 // One channel's rolling window: a ring of at most `capacity` points, oldest
 // first, so that adding a point costs the same whatever the window holds.
 class SampleWindow {
@@ -60,7 +62,9 @@ struct ScopeState {
     uint32_t sampleCount = 0;
     bool windowFull = false;
 
-    // the wave file: one line per decoded sample while saving
+    // the wave file: one line per decoded sample while saving, each written at once
     QFile waveFile;
     bool waveSaving = false;
+    uint32_t waveLinesKept = 0;  // lines of the current or last file that reached it
+    recordfile::WriteFailure waveFailure = recordfile::WriteFailure::none;  // why saving stopped in this run
 };

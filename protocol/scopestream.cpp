@@ -80,6 +80,7 @@ void otaThread::executeScope(unsigned code, CanFrame& frame)
     case cmdScopeStart:
         sampleFramesSeen = 0;
         droppedSamples = 0;
+        waveFailure = recordfile::WriteFailure::none;
         frame.id = makeId(10, targetId, hostField(subSample));
         sendCanFrame(frame);
         setPending(opScopeStart);
@@ -220,8 +221,11 @@ void otaThread::decodeSample()
     if (waveSaving) {
         waveLine.resize(0);
         appendWaveLine(waveLine, sampleTime, sampleBuffer + 2, listTypes, count);
-        if (waveFile.write(waveLine) != waveLine.size())
-            failWaveFile();
+        const recordfile::WriteFailure failure = recordfile::writeWhole(waveFile, waveLine);
+        if (failure == recordfile::WriteFailure::none)
+            ++waveLinesKept;
+        else
+            failWaveFile(failure);
     }
 
     if (!windowFull && ++sampleCount >= windowCapacity)
@@ -229,8 +233,6 @@ void otaThread::decodeSample()
 
     if (++emitCounter >= emitEvery) {
         emitCounter = 0;
-        if (waveSaving && !waveFile.flush())
-            failWaveFile();
         materializeWindows();
         emit scopeToShow(sampleVectors);
     }
@@ -244,17 +246,23 @@ void otaThread::materializeWindows()
     }
 }
 
-bool otaThread::closeWaveFile()
+bool otaThread::openWaveFile(const QString& name)
 {
-    const bool flushed = !waveFile.isOpen() || waveFile.flush();
-    waveFile.close();
-    waveSaving = false;
-    return flushed;
+    waveLinesKept = 0;
+    waveFailure = recordfile::WriteFailure::none;
+    waveSaving = recordfile::openForAppend(waveFile, name);
+    return waveSaving;
 }
 
-void otaThread::failWaveFile()
+void otaThread::closeWaveFile()
 {
     waveFile.close();
     waveSaving = false;
+}
+
+void otaThread::failWaveFile(recordfile::WriteFailure cause)
+{
+    waveFailure = cause;
+    closeWaveFile();
     emit waveFileFailed();
 }

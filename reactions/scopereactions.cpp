@@ -44,9 +44,14 @@ void MainWindow::reactScope(int code)
         info->setStyleSheet(green);
         break;
     case stScopeStopped:
-        info->setText(tr2("A winner never stops trying", "成功停止"));
+        // a wave file that failed during the run stays the news
+        if (worker.waveFailure != recordfile::WriteFailure::none) {
+            showWaveFileFailure();
+        } else {
+            info->setText(tr2("A winner never stops trying", "成功停止"));
+            info->setStyleSheet(green);
+        }
         ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
-        info->setStyleSheet(green);
         ui->pushButtonEchoSet->setEnabled(true);
         ui->lineEditSetEchoFre->setEnabled(true);
         for (QComboBox* box : channelSelectors())

@@ -332,4 +332,24 @@ QString blockUnansweredText(uint32_t block, bool english)
         + pickText(english, "", " 无应答");
 }
 
+// ---- recording files ---------------------------------------------------
+
+QString writeFailureCause(recordfile::WriteFailure cause, bool english)
+{
+    return cause == recordfile::WriteFailure::diskFull ? pickText(english, "disk full", "磁盘已满")
+                                                       : pickText(english, "cannot write", "无法写入");
+}
+
+QString waveFileFailureText(recordfile::WriteFailure cause, uint32_t linesKept, bool english)
+{
+    return pickText(english, "Data saving stopped, ", "数据保存已停止，") + writeFailureCause(cause, english)
+           + pickText(english, ": %1 lines kept", "：已保存 %1 行").arg(linesKept);
+}
+
+QString logCaptureFailureText(recordfile::WriteFailure cause, bool english)
+{
+    return pickText(english, "Log saving stopped, ", "日志保存已停止，") + writeFailureCause(cause, english)
+           + QString::fromUtf8("！");
+}
+
 }  // namespace statustexts

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "protocol/firmwareimage.h"
+#include "protocol/recordfile.h"
 
 // The model named by the drive's last identification reply (empty before).
 extern QString motorModelName;
@@ -85,5 +86,14 @@ bool deviceCodeTakesSuffix(int code);
 // Why the image chosen for an upgrade is refused (empty for an accepted one).
 QString imageFaultText(const firmware::Image& image, bool english);
 QString blockUnansweredText(uint32_t block, bool english);
+
+// ---- recording files ---------------------------------------------------
+
+// "disk full" or "cannot write".
+QString writeFailureCause(recordfile::WriteFailure cause, bool english);
+// The wave file stopped: the cause and how many lines of it reached the file.
+QString waveFileFailureText(recordfile::WriteFailure cause, uint32_t linesKept, bool english);
+// The log capture stopped: the cause.
+QString logCaptureFailureText(recordfile::WriteFailure cause, bool english);
 
 }  // namespace statustexts

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/mainwindow.h"
+#include "reactions/statustexts.h"
 #include "scope/wavedisplay.h"
 #include "ui_mainwindow.h"
 
@@ -16,8 +17,7 @@ void MainWindow::waveFreShow(QVector<QCPGraphData>* samples)
 void MainWindow::on_pushButtonSaveWave_clicked()
 {
     if (worker.waveSaving) {
-        if (!worker.closeWaveFile())
-            onWaveFileFailed();
+        worker.closeWaveFile();
         resetWaveSaveButton();
         return;
     }
@@ -30,13 +30,11 @@ void MainWindow::on_pushButtonSaveWave_clicked()
         ui->label_selChInfo->setText(tr2("No data save file specified！", "未指定数据保存文件！"));
         return;
     }
-    worker.waveFile.setFileName(name);
-    if (!worker.waveFile.open(QIODevice::ReadWrite | QIODevice::Append)) {
+    if (!worker.openWaveFile(name)) {
         ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
         ui->label_selChInfo->setText(tr2("The data save file is invalid！", "数据保存文件无效！"));
         return;
     }
-    worker.waveSaving = true;
     ui->pushButtonSaveWave->setText(tr2("Stop saving", "停止保存"));
 }
 
@@ -48,6 +46,12 @@ void MainWindow::resetWaveSaveButton()
 void MainWindow::onWaveFileFailed()
 {
     resetWaveSaveButton();
+    showWaveFileFailure();
+}
+
+void MainWindow::showWaveFileFailure()
+{
     ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
-    ui->label_selChInfo->setText(tr2("The data save file is invalid！", "数据保存文件无效！"));
+    ui->label_selChInfo->setText(
+        statustexts::waveFileFailureText(worker.waveFailure, worker.waveLinesKept, languageEnglish));
 }

@@ -1,7 +1,7 @@
 // The oscilloscope end to end: the real serial port against the simulated
 // drive's table and oscilloscope. Configure, start, a second of samples into
-// the plot and the wave file, stop; an error reply with the drive's range; a
-// stop the drive never confirms.
+// the plot and the wave file (read while it grows), stop; an error reply with the
+// drive's range; a stop the drive never confirms.
 
 #include <QComboBox>
 #include <QLabel>
@@ -64,7 +64,13 @@ void E2eScopeTest::streamIntoPlotAndFile()
     QVERIFY(rig.window->worker.waveSaving);
 
     rig.click("pushButtonEchoStart");
-    QTest::qWait(1000);
+    // while the stream runs, the file already holds every decoded sample's line
+    for (int look = 0; look < 10; ++look) {
+        QTest::qWait(100);
+        QFile growing(path);
+        QVERIFY(growing.open(QIODevice::ReadOnly));
+        QCOMPARE(int(growing.readAll().count('\n')), int(rig.window->worker.decodedSamples));
+    }
     rig.click("pushButtonEchoStart");
     QVERIFY(waitInfo(rig, QString::fromUtf8("成功停止")));
     rig.click("pushButtonSaveWave");

@@ -5,8 +5,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cfloat>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
@@ -133,6 +137,7 @@ private slots:
     void waveLines_data();
     void waveLines();
     void waveFileRecordsEverySample();
+    void waveFileWriteFailure_data();
     void waveFileWriteFailure();
 };
 
@@ -621,15 +626,13 @@ void ScopeProtocolTest::waveFileRecordsEverySample()
         QVERIFY(existing.open(QIODevice::WriteOnly));
         existing.write("earlier\r\n");
     }
-    auto worker = std::make_unique<otaThread>();
-    configure(*worker, int16AndFloat(), 100);
-    worker->waveFile.setFileName(path);
-    QVERIFY(worker->waveFile.open(QIODevice::ReadWrite | QIODevice::Append));
-    worker->waveSaving = true;
+    otaThread worker;
+    configure(worker, int16AndFloat(), 2600);  // an emission every 52 samples
+    QVERIFY(worker.openWaveFile(path));
     for (int i = 1; i <= 7; ++i)
-        worker->getSerialData(driveFrame(2, 0, 0, sample(uint16_t(500 * i), int16_t(i), -0.5f)));
-    worker.reset();  // lines not yet flushed reach the file as the worker goes
+        worker.getSerialData(driveFrame(2, 0, 0, sample(uint16_t(500 * i), int16_t(i), -0.5f)));
 
+    // every line is in the file while it is still open
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
@@ -637,24 +640,57 @@ void ScopeProtocolTest::waveFileRecordsEverySample()
     QCOMPARE(lines[0], QByteArray("earlier\r"));
     QCOMPARE(lines[1], QByteArray("      0.010000      1   -0.500000\r"));
     QCOMPARE(lines[7], QByteArray("      0.070000      7   -0.500000\r"));
+    QCOMPARE(int(worker.waveLinesKept), 7);
+}
+
+void ScopeProtocolTest::waveFileWriteFailure_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::addColumn<int>("cause");
+    QTest::newRow("disk full") << false << int(recordfile::WriteFailure::diskFull);
+    QTest::newRow("pipe nobody empties") << true << int(recordfile::WriteFailure::cannotWrite);
 }
 
 void ScopeProtocolTest::waveFileWriteFailure()
 {
-    if (!QFile::exists("/dev/full"))
+    QFETCH(bool, pipe);
+    QFETCH(int, cause);
+    QTemporaryDir dir;
+    QString path = QStringLiteral("/dev/full");
+    int reader = -1;
+    if (pipe) {
+        path = dir.filePath("wave.fifo");
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+    } else if (!QFile::exists(path)) {
         QSKIP("no /dev/full to fill");
+    }
     otaThread worker;
     Recorder out(worker);
     configure(worker, int16AndFloat(), 100);
-    worker.waveFile.setFileName("/dev/full");
-    QVERIFY(worker.waveFile.open(QIODevice::ReadWrite | QIODevice::Append));
-    worker.waveSaving = true;
-    for (int i = 1; i <= 4; ++i)
-        worker.getSerialData(driveFrame(2, 0, 0, sample(uint16_t(500 * i), int16_t(i), 1)));
+    QVERIFY(worker.openWaveFile(path));
+    int fed = 0;
+    while (worker.waveSaving && fed < 100000) {
+        ++fed;
+        worker.getSerialData(driveFrame(2, 0, 0, sample(uint16_t(500 * fed), int16_t(fed), 1)));
+    }
     QCOMPARE(out.failures, 1);
-    QVERIFY(!worker.waveSaving);
     QVERIFY(!worker.waveFile.isOpen());
-    QCOMPARE(int(worker.decodedSamples), 4);  // the plot goes on
+    QCOMPARE(int(worker.waveFailure), cause);
+    QCOMPARE(int(worker.decodedSamples), fed);  // the plot goes on
+    QCOMPARE(int(worker.waveLinesKept), fed - 1);
+
+    // the lines counted as kept are exactly the whole lines that arrived
+    int linesRead = 0;
+    if (reader >= 0) {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(reader, buffer, sizeof buffer)) > 0)
+            linesRead += int(std::count(buffer, buffer + n, '\n'));
+        ::close(reader);
+    }
+    QCOMPARE(linesRead, int(worker.waveLinesKept));
 }
 
 QTEST_GUILESS_MAIN(ScopeProtocolTest)

@@ -344,12 +344,19 @@ void ScopeWindowTest::waveFileWriteFailure()
     t.button("pushButtonSaveWave")->click();
     QVERIFY(t.w.worker.waveSaving);
     t.button("pushButtonEchoStart")->click();
-    QVERIFY(t.waitInfo(QString::fromUtf8("数据保存文件无效！")));
+    const QString failure = QString::fromUtf8("数据保存已停止，磁盘已满：已保存 0 行");
+    QVERIFY(t.waitInfo(failure));
     QCOMPARE(t.info()->styleSheet(), QString("color:red;"));
     QVERIFY(!t.w.worker.waveSaving);
     QCOMPARE(t.button("pushButtonSaveWave")->text(), QString::fromUtf8("数据保存"));
+    // the confirmed stop does not hide what happened to the file
     t.button("pushButtonEchoStart")->click();
-    QVERIFY(t.waitInfo(QString::fromUtf8("成功停止")));
+    QVERIFY(QTest::qWaitFor([&] { return t.button("pushButtonEchoSet")->isEnabled(); }, 3000));
+    QCOMPARE(t.info()->text(), failure);
+    QCOMPARE(t.info()->styleSheet(), QString("color:red;"));
+    t.w.languageEnglish = true;
+    t.w.StateUpdate();
+    QCOMPARE(t.info()->text(), QString("Data saving stopped, disk full: 0 lines kept"));
 }
 
 void ScopeWindowTest::englishTexts()
