@@ -9,6 +9,8 @@
 #include <QThread>
 
 #include "reactions/livestatus.h"
+#include "ui/logcapture.h"
+#include "ui/logview.h"
 #include "ui_mainwindow.h"
 
 const int serialRateTable[12] = {921600, 9600, 115200, 1200, 2400, 4800, 19200, 38400, 57600, 230400, 460800, 1152000};
@@ -32,6 +34,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     ui->comboBoxCom->lineEdit()->setObjectName(QStringLiteral("lineEditComName"));
     ui->comboBoxCom->lineEdit()->setPlaceholderText(QString::fromUtf8("未找到CH340串口，可输入串口名，例如 /dev/ttyACM0"));
     setUpLiveStatus();
+    (new LogView(ui->textEditCfgInfo))->captureFailed = [this](recordfile::WriteFailure cause) {
+        endFailedLogCapture(*this, cause);
+    };
     setWindowIcon(QIcon(":/ico/resources/logo.ico"));    // 3
     baudProbeIndex = 1;                                  // 4
     setWindowTitle("Torvane 0.0.11");                    // 5
@@ -111,8 +116,8 @@ MainWindow::~MainWindow()
     worker.quit();
     if (!worker.waitForEnd(100))
         worker.terminate();
-    writeLogPiece();
-    worker.closeWaveFile();  // the recorded samples reach the file before the window goes
+    LogView::of(ui->textEditCfgInfo)->flush();  // the last paragraphs reach the capture
+    worker.closeWaveFile();
     delete ui;
     ui = nullptr;
     if (logFile.isOpen())

@@ -11,6 +11,7 @@
 
 #include "app/mainwindow.h"
 #include "app/portfilter.h"
+#include "ui/logview.h"
 #include "ui_mainwindow.h"
 
 Q_LOGGING_CATEGORY(lcSerial, "torvane.serial", QtInfoMsg)
@@ -30,19 +31,10 @@ void MainWindow::on_pushButtonRefreshCom_clicked()
     fillPortList();
 }
 
-void MainWindow::writeLogPiece()
-{
-    if (!logActive || !logFile.isOpen() || !ui)
-        return;
-    logFile.write(ui->textEditCfgInfo->toPlainText().toUtf8());
-    logFile.flush();
-}
-
 void MainWindow::resetDeviceListAndLog()
 {
     ui->comboBoxDev->clear();
-    writeLogPiece();
-    ui->textEditCfgInfo->clear();
+    LogView::of(ui->textEditCfgInfo)->clear();
     readAllActive = false;
     writeAllActive = false;
 }

@@ -4,6 +4,7 @@
 #include <QSignalBlocker>
 
 #include "app/mainwindow.h"
+#include "ui/logview.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::StateUpdate()
@@ -43,5 +44,5 @@ void MainWindow::StateUpdate()
 
 void MainWindow::logLine(const QString& text)
 {
-    ui->textEditCfgInfo->append(text);
+    LogView::of(ui->textEditCfgInfo)->append(text);
 }

@@ -21,7 +21,7 @@ namespace {
 QStringList snapshot(MainWindow& w)
 {
     QStringList s;
-    s << w.ui->textEditCfgInfo->toPlainText() << w.statusBar()->currentMessage();
+    s << logParagraphs(w).join(QLatin1Char('\n')) << w.statusBar()->currentMessage();
     for (QLabel* l : {w.ui->labelOtaInfo, w.ui->label_3, w.ui->label_4, w.ui->label_6, w.ui->label_motortype,
                       w.ui->labelParaInfo, w.ui->label_selChInfo})
         s << l->text() << l->styleSheet();
@@ -231,7 +231,7 @@ void TestStateReactions::motorReports()
     t.warningWord = 0;
     w.languageEnglish = true;
     t.raiseState(stFaultReport);
-    QVERIFY(w.ui->textEditCfgInfo->toPlainText().endsWith(QString::fromUtf8("Motor:1\nFault：\n\nWarning：\n")));
+    QVERIFY(logParagraphs(w).join(QLatin1Char('\n')).endsWith(QString::fromUtf8("Motor:1\nFault：\n\nWarning：\n")));
 }
 
 void TestStateReactions::modelLabel_data()

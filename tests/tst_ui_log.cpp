@@ -1,5 +1,7 @@
-// The log view and its capture into a file: the pieces each reset writes,
-// the stop, the dialog's answers, and what opening and clearing do.
+// The log view and its capture into a file: paragraphs shown in batches with
+// their exact text, the bounded view, the capture of every paragraph (also
+// those scrolled out or cleared), a capture that cannot write, the dialog's
+// answers, and what opening and clearing do.
 
 #include <QtTest>
 
@@ -8,6 +10,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include <memory>
@@ -15,6 +18,7 @@
 #include "app/mainwindow.h"
 #include "support/e2e.h"
 #include "support/inprocess.h"
+#include "ui/logview.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -36,15 +40,27 @@ void answerSaveDialog(MainWindow& w, const QString& answer, DialogCall& call)
     };
 }
 
+// The view's text once the paragraphs of this turn are shown.
+QString logText(const MainWindow& w)
+{
+    return logParagraphs(w).join(QLatin1Char('\n'));
+}
+
 QByteArray contentsOf(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-QString viewText(const MainWindow& w)
+// Command lines with their leading break, a report with CR LF inside, plain and empty lines.
+QStringList mixedParagraphs()
 {
-    return w.ui->textEditCfgInfo->toPlainText();
+    return {QString::fromUtf8("\r\n设置复位模式--设备：CAN:5  id:ab"),
+            QString::fromUtf8("Motor:1\r\nFault：\r\n  Driver chip failure\r\n\r\nWarning：\r\n"),
+            QString(),
+            QString::fromUtf8("电机：1 位置：1.5000 速度：0.0000"),
+            QStringLiteral("a\rb\nc"),
+            QStringLiteral("\r\nSetCAN_ID--device：CAN:7  id:cd  SetID:8")};
 }
 
 }  // namespace
@@ -53,8 +69,13 @@ class LogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void captureWritesEachResetsPiece();
-    void destructorWritesWhatTheViewHolds();
+    void burstsKeepOrderAndText_data();
+    void burstsKeepOrderAndText();
+    void viewKeepsTheLatestParagraphs();
+    void captureKeepsEveryParagraph();
+    void destructorCapturesTheLastParagraphs();
+    void captureThatCannotWriteStops_data();
+    void captureThatCannotWriteStops();
     void unopenableFileIsReportedInRed_data();
     void unopenableFileIsReportedInRed();
     void cancelledDialogIsReportedInBlue_data();
@@ -63,7 +84,56 @@ private slots:
     void clearingKeepsTheDeviceList();
 };
 
-void LogTest::captureWritesEachResetsPiece()
+void LogTest::burstsKeepOrderAndText_data()
+{
+    QTest::addColumn<QStringList>("paragraphs");
+    QTest::addColumn<int>("perTurn");
+    QStringList many;
+    for (int i = 0; i < 40; ++i)
+        many += mixedParagraphs();
+    QTest::newRow("one burst") << mixedParagraphs() << 6;
+    QTest::newRow("view starts with empty paragraphs") << QStringList{"", "", "a", "", "\r\nb"} << 5;
+    QTest::newRow("bursts of seven") << many << 7;
+}
+
+void LogTest::burstsKeepOrderAndText()
+{
+    QFETCH(QStringList, paragraphs);
+    QFETCH(int, perTurn);
+    MainWindow w;
+    QTextEdit reference;  // one append per paragraph
+    int changes = 0;
+    connect(w.ui->textEditCfgInfo->document(), &QTextDocument::contentsChange, this, [&] { ++changes; });
+    int turns = 0;
+    for (int i = 0; i < paragraphs.size(); i += perTurn, ++turns) {
+        for (int k = i; k < std::min<int>(i + perTurn, paragraphs.size()); ++k) {
+            w.logLine(paragraphs[k]);
+            reference.append(paragraphs[k]);
+        }
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(w.ui->textEditCfgInfo->toPlainText(), reference.toPlainText());
+    QCOMPARE(w.ui->textEditCfgInfo->document()->blockCount(), reference.document()->blockCount());
+    QCOMPARE(changes, turns);  // one cursor operation per turn
+}
+
+void LogTest::viewKeepsTheLatestParagraphs()
+{
+    MainWindow w;
+    const int dropped = LogView::trimStep + 1;  // the oldest go in steps
+    QTextEdit reference;
+    for (int i = 0; i < LogView::keptParagraphs + dropped; ++i) {
+        const QString paragraph = i % 3 ? QStringLiteral("line %1").arg(i) : QStringLiteral("\r\ncommand %1--device：").arg(i);
+        w.logLine(paragraph);
+        if (i >= dropped)
+            reference.append(paragraph);
+        if (i % 500 == 0)
+            QCoreApplication::processEvents();
+    }
+    QCOMPARE(logText(w), reference.toPlainText());
+}
+
+void LogTest::captureKeepsEveryParagraph()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -73,10 +143,7 @@ void LogTest::captureWritesEachResetsPiece()
         QVERIFY(earlier.open(QIODevice::WriteOnly));
         earlier.write("earlier\n");
     }
-
-    SimulatedRig rig;
-    QVERIFY(rig.start());
-    MainWindow& w = *rig.window;
+    MainWindow w;
     DialogCall call;
     answerSaveDialog(w, path, call);
     QPushButton* save = w.ui->pushButtonSaveLog;
@@ -92,48 +159,44 @@ void LogTest::captureWritesEachResetsPiece()
     QVERIFY(w.logActive);
     QCOMPARE(w.logFileName, path);
     QCOMPARE(save->text(), QString::fromUtf8("停止保存日志"));
-    QVERIFY(viewText(w).isEmpty());
-    // Opened for appending: what the file held stays in front.
-    QByteArray expected = QByteArray("earlier\n") + QString::fromUtf8("第一段").toUtf8();
-    QCOMPARE(contentsOf(path), expected);
+    QVERIFY(logText(w).isEmpty());
+    // Opened for appending: what the file held stays in front, then what the view showed.
+    QString expected = QString::fromUtf8("earlier\n第一段\n");
+    QCOMPARE(QString::fromUtf8(contentsOf(path)), expected);
 
-    // Opening the port resets the log: the view's text is the next piece.
-    w.logLine("second");
-    QVERIFY(rig.openAndHandshake());
-    expected += "second";
-    QCOMPARE(contentsOf(path), expected);
+    // More paragraphs than the view keeps, in bursts: each is in the file as soon as it is shown.
+    for (int i = 0; i < LogView::keptParagraphs + 30; ++i) {
+        w.logLine(i % 2 ? QStringLiteral("line %1").arg(i) : QStringLiteral("\r\ncommand %1--device：").arg(i));
+        expected += i % 2 ? QStringLiteral("line %1\n").arg(i) : QStringLiteral("\ncommand %1--device：\n").arg(i);
+        if (i % 9 == 0)
+            QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(QString::fromUtf8(contentsOf(path)), expected);
 
-    // Detecting devices resets it too.
-    w.logLine("third");
-    QString piece = viewText(w);
-    QVERIFY(piece.endsWith("third"));
-    rig.click("pushButtonGetDevInfo");
-    expected += piece.toUtf8();
-    QCOMPARE(contentsOf(path), expected);
-    QVERIFY(QTest::qWaitFor([&] { return w.ui->comboBoxDev->count() == 1; }, 5000));
+    // Cleared text and text a reset empties are in the file too.
+    w.logLine(QStringLiteral("Motor:1\r\nFault：\r\n"));
+    w.ui->pushButtonclear->click();
+    w.logLine(QStringLiteral("before the reset"));
+    w.ui->pushButtonOpenCom->click();
+    expected += QStringLiteral("Motor:1\nFault：\n\nbefore the reset\n");
+    QCOMPARE(QString::fromUtf8(contentsOf(path)), expected);
 
-    // Stopping writes the rest and closes the file.
-    w.logLine("fourth");
-    piece = viewText(w);
-    QVERIFY(piece.endsWith("fourth"));
+    // Stopping closes the file; without a capture nothing more is written.
+    w.logLine(QStringLiteral("last"));
     save->click();
-    expected += piece.toUtf8();
-    QCOMPARE(contentsOf(path), expected);
-    QCOMPARE(call.count, 1);
+    expected += QStringLiteral("last\n");
     QVERIFY(!w.logActive);
     QVERIFY(!w.logFile.isOpen());
     QVERIFY(w.logFileName.isEmpty());
-    QVERIFY(viewText(w).isEmpty());
+    QVERIFY(logText(w).isEmpty());
     QCOMPARE(save->text(), QString::fromUtf8("保存日志"));
-
-    // Without capture a reset writes nothing.
-    w.logLine("after");
-    rig.click("pushButtonOpenCom");
-    QVERIFY(!w.portOpen);
-    QCOMPARE(contentsOf(path), expected);
+    w.logLine(QStringLiteral("after"));
+    w.ui->pushButtonOpenCom->click();
+    QCOMPARE(QString::fromUtf8(contentsOf(path)), expected);
 }
 
-void LogTest::destructorWritesWhatTheViewHolds()
+void LogTest::destructorCapturesTheLastParagraphs()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -145,7 +208,45 @@ void LogTest::destructorWritesWhatTheViewHolds()
     QVERIFY(w->logActive);
     w->logLine("last words");
     w.reset();
-    QCOMPARE(contentsOf(path), QByteArray("last words"));
+    QCOMPARE(contentsOf(path), QByteArray("last words\n"));
+}
+
+void LogTest::captureThatCannotWriteStops_data()
+{
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<bool>("shownBefore");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("buttonText");
+    QTest::newRow("a later paragraph, English") << true << false << QString::fromUtf8("Log saving stopped, disk full！")
+                                                << "Save Log";
+    QTest::newRow("what the view shows, Chinese") << false << true << QString::fromUtf8("日志保存已停止，磁盘已满！")
+                                                  << QString::fromUtf8("保存日志");
+}
+
+void LogTest::captureThatCannotWriteStops()
+{
+    QFETCH(bool, english);
+    QFETCH(bool, shownBefore);
+    QFETCH(QString, text);
+    QFETCH(QString, buttonText);
+    if (!QFile::exists("/dev/full"))
+        QSKIP("no /dev/full to fill");
+    MainWindow w;
+    w.languageEnglish = english;
+    DialogCall call;
+    answerSaveDialog(w, "/dev/full", call);
+    const QString kept = shownBefore ? QStringLiteral("shown before") : QStringLiteral("raised while capturing");
+    if (shownBefore)
+        w.logLine(kept);
+    w.ui->pushButtonSaveLog->click();
+    if (!shownBefore)
+        w.logLine(kept);
+    QVERIFY(QTest::qWaitFor([&] { return !w.logActive; }, 1000));
+    QCOMPARE(w.ui->labelOtaInfo->text(), text);
+    QCOMPARE(w.ui->labelOtaInfo->styleSheet(), QString("color:red;"));
+    QVERIFY(!w.logFile.isOpen());
+    QCOMPARE(w.ui->pushButtonSaveLog->text(), buttonText);
+    QCOMPARE(logText(w), kept);  // the view is not cleared
 }
 
 void LogTest::unopenableFileIsReportedInRed_data()
@@ -177,7 +278,7 @@ void LogTest::unopenableFileIsReportedInRed()
     QCOMPARE(w.ui->labelOtaInfo->styleSheet(), QString("color:red;"));
     QVERIFY(!w.logActive);
     QVERIFY(!w.logFile.isOpen());
-    QCOMPARE(viewText(w), QString("kept"));
+    QCOMPARE(logText(w), QString("kept"));
     QCOMPARE(w.ui->pushButtonSaveLog->text(), buttonText);
 }
 
@@ -209,7 +310,7 @@ void LogTest::cancelledDialogIsReportedInBlue()
     QCOMPARE(w.ui->labelOtaInfo->styleSheet(), QString("color:blue;"));
     QVERIFY(w.logFileName.isEmpty());
     QVERIFY(!w.logActive);
-    QCOMPARE(viewText(w), QString("kept"));
+    QCOMPARE(logText(w), QString("kept"));
 }
 
 void LogTest::openingThePortEmptiesTheView()
@@ -224,29 +325,16 @@ void LogTest::openingThePortEmptiesTheView()
 
 void LogTest::clearingKeepsTheDeviceList()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("cleared.log");
     MainWindow w;
     announceDrive(w, 5, 0xab);
     announceDrive(w, 7, 0xcd);
     w.ui->comboBoxDev->setCurrentIndex(1);
-    DialogCall call;
-    answerSaveDialog(w, path, call);
-    w.ui->pushButtonSaveLog->click();
-    QVERIFY(w.logActive);
-
     w.logLine("discarded");
     w.ui->pushButtonclear->click();
-    QVERIFY(viewText(w).isEmpty());
+    QVERIFY(logText(w).isEmpty());
     QCOMPARE(w.ui->comboBoxDev->count(), 2);
     QCOMPARE(w.ui->comboBoxDev->itemText(0), QString("CAN:5  id:ab"));
     QCOMPARE(w.ui->comboBoxDev->currentText(), QString("CAN:7  id:cd"));
-
-    // Cleared text goes nowhere, not even into a running capture.
-    w.ui->pushButtonSaveLog->click();
-    QVERIFY(!w.logActive);
-    QVERIFY(!contentsOf(path).contains("discarded"));
 }
 
 QTEST_MAIN(LogTest)

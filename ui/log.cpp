@@ -1,4 +1,5 @@
-// The log view's clear button and the capture of the log into a file.
+// The log view's clear button and the capture of the log into a file: every
+// paragraph goes to the file as it is shown, whatever later leaves the view.
 
 #include <QDateTime>
 #include <QLabel>
@@ -6,18 +7,22 @@
 #include <QTextEdit>
 
 #include "app/mainwindow.h"
+#include "reactions/statustexts.h"
+#include "ui/logcapture.h"
+#include "ui/logview.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::on_pushButtonclear_clicked()
 {
-    ui->textEditCfgInfo->clear();
+    LogView::of(ui->textEditCfgInfo)->clear();
 }
 
 void MainWindow::on_pushButtonSaveLog_clicked()
 {
+    LogView* view = LogView::of(ui->textEditCfgInfo);
     if (logActive) {
-        writeLogPiece();
-        ui->textEditCfgInfo->clear();
+        view->clear();  // what it shows is in the file already
+        view->captureFile = nullptr;
         logFile.close();
         logFileName.clear();
         logActive = false;
@@ -35,15 +40,41 @@ void MainWindow::on_pushButtonSaveLog_clicked()
     }
 
     logFileName = chosen;
-    logFile.setFileName(logFileName);
-    if (!logFile.open(QIODevice::ReadWrite | QIODevice::Append)) {
+    if (!recordfile::openForAppend(logFile, logFileName)) {
         ui->labelOtaInfo->setStyleSheet(QStringLiteral("color:red;"));
         ui->labelOtaInfo->setText(tr2("Invalid log file！", "日志文件无效！"));
         return;
     }
 
     logActive = true;
-    writeLogPiece();
-    ui->textEditCfgInfo->clear();
+    writeLogPiece();  // a failure ends the capture at once
+    if (!logActive)
+        return;
+    view->captureFile = &logFile;
+    view->clear();
     ui->pushButtonSaveLog->setText(tr2("Stop Saving Log", "停止保存日志"));
+}
+
+void MainWindow::writeLogPiece()
+{
+    if (!logActive || !logFile.isOpen())
+        return;
+    LogView::of(ui->textEditCfgInfo)->flush();
+    const QString shown = ui->textEditCfgInfo->toPlainText();
+    if (shown.isEmpty())
+        return;
+    const recordfile::WriteFailure failure = recordfile::writeWhole(logFile, LogView::plainText(shown).toUtf8());
+    if (failure != recordfile::WriteFailure::none)
+        endFailedLogCapture(*this, failure);
+}
+
+void endFailedLogCapture(MainWindow& w, recordfile::WriteFailure cause)
+{
+    LogView::of(w.ui->textEditCfgInfo)->captureFile = nullptr;
+    w.logFile.close();
+    w.logFileName.clear();
+    w.logActive = false;
+    w.ui->pushButtonSaveLog->setText(w.tr2("Save Log", "保存日志"));
+    w.ui->labelOtaInfo->setStyleSheet(QStringLiteral("color:red;"));
+    w.ui->labelOtaInfo->setText(statustexts::logCaptureFailureText(cause, w.languageEnglish));
 }

@@ -1,5 +1,7 @@
 #include "support/e2e.h"
 
+#include "ui/logview.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QStatusBar>
@@ -41,6 +43,7 @@ bool SimulatedRig::waitForStatus(const QString& text, int timeoutMs)
 
 QString SimulatedRig::log() const
 {
+    LogView::of(widget<QTextEdit>("textEditCfgInfo"))->flush();
     return widget<QTextEdit>("textEditCfgInfo")->toPlainText();
 }
 

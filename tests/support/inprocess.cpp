@@ -6,6 +6,7 @@
 
 #include "app/mainwindow.h"
 #include "protocol/adapterline.h"
+#include "ui/logview.h"
 #include "ui_mainwindow.h"
 
 LoopDrive::LoopDrive(MainWindow& w, uint8_t canId, uint64_t mcuId)
@@ -63,6 +64,7 @@ QStringList comboItems(const QComboBox* combo)
 
 QStringList logParagraphs(const MainWindow& w)
 {
+    LogView::of(w.ui->textEditCfgInfo)->flush();
     return w.ui->textEditCfgInfo->toPlainText().split(QLatin1Char('\n'));
 }
 

@@ -1,0 +1,133 @@
+#include "ui/logview.h"
+
+#include <QFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <algorithm>
+
+namespace {
+
+// Paragraph breaks inside a text as the view makes them: CR LF, CR, LF, U+2029.
+int paragraphBreaks(const QString& text)
+{
+    int breaks = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar::ParagraphSeparator)
+            ++breaks;
+    }
+    return breaks;
+}
+
+}  // namespace
+
+LogView::LogView(QTextEdit* v) : QObject(v), view(v)
+{
+    // An undo history would keep every paragraph ever shown.
+    view->document()->setUndoRedoEnabled(false);
+}
+
+LogView* LogView::of(const QTextEdit* v)
+{
+    return v->findChild<LogView*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void LogView::append(const QString& paragraph)
+{
+    pending.append(paragraph);
+    if (!flushPosted) {
+        flushPosted = true;
+        QMetaObject::invokeMethod(this, &LogView::flush, Qt::QueuedConnection);
+    }
+}
+
+QString LogView::plainText(const QString& paragraph)
+{
+    QString text = paragraph;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    for (QChar& c : text) {
+        if (c == QLatin1Char('\r') || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = QLatin1Char('\n');
+        else if (c == QChar::Nbsp)
+            c = QLatin1Char(' ');
+    }
+    text += QLatin1Char('\n');
+    return text;
+}
+
+void LogView::flush()
+{
+    flushPosted = false;
+    if (pending.isEmpty())
+        return;
+    QTextDocument* document = view->document();
+
+    // The same blocks as one append per paragraph: a break before each
+    // paragraph unless the view is still empty.
+    QString batch;
+    QString captured;
+    bool empty = document->isEmpty();
+    for (const QString& paragraph : qAsConst(pending)) {
+        paragraphBlocks.push_back(empty && paragraph.isEmpty() ? 0 : 1 + paragraphBreaks(paragraph));
+        if (!empty)
+            batch += QLatin1Char('\n');
+        batch += paragraph;
+        empty = empty && paragraph.isEmpty();
+        if (captureFile)
+            captured += plainText(paragraph);
+    }
+    pending.clear();
+
+    QScrollBar* bar = view->verticalScrollBar();
+    const bool atBottom = view->isReadOnly() ? bar->value() >= bar->maximum() : view->textCursor().atEnd();
+    QTextCursor end(document);
+    end.beginEditBlock();
+    end.movePosition(QTextCursor::End);
+    end.insertText(batch);
+    end.endEditBlock();
+    trimToKept();
+    if (atBottom)
+        bar->setValue(bar->maximum());
+
+    if (captureFile) {
+        const recordfile::WriteFailure failure = recordfile::writeWhole(*captureFile, captured.toUtf8());
+        if (failure != recordfile::WriteFailure::none) {
+            captureFile = nullptr;
+            if (captureFailed)
+                captureFailed(failure);
+        }
+    }
+}
+
+void LogView::trimToKept()
+{
+    // Dropping blocks at the top lays the whole view out again: done in steps.
+    if (int(paragraphBlocks.size()) <= keptParagraphs + trimStep)
+        return;
+    int blocks = 0;
+    while (int(paragraphBlocks.size()) > keptParagraphs) {
+        blocks += paragraphBlocks.front();
+        paragraphBlocks.pop_front();
+    }
+    QTextDocument* document = view->document();
+    blocks = std::min(blocks, document->blockCount() - 1);
+    if (blocks <= 0)
+        return;
+    QTextCursor top(document);
+    top.setPosition(document->findBlockByNumber(blocks).position(), QTextCursor::KeepAnchor);
+    top.removeSelectedText();
+}
+
+void LogView::clear()
+{
+    flush();
+    view->clear();
+    view->document()->setUndoRedoEnabled(false);
+    paragraphBlocks.clear();
+}
