@@ -19,6 +19,7 @@
 #include "params/paramfile.h"
 #include "params/valuetext.h"
 #include "reactions/statustexts.h"
+#include "ui/logview.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -205,11 +206,5 @@ void MainWindow::snapshotParameterTable()
 
 void MainWindow::logFailure(const QString& text)
 {
-    QTextEdit* log = ui->textEditCfgInfo;
-    const QTextCharFormat usual = log->currentCharFormat();
-    QTextCharFormat red = usual;
-    red.setForeground(QBrush(Qt::red));
-    log->setCurrentCharFormat(red);
-    log->append(text);
-    log->setCurrentCharFormat(usual);  // the lines after it keep their colour
+    LogView::of(ui->textEditCfgInfo)->appendFailure(text);
 }

@@ -22,6 +22,7 @@
 #include "params/paramfile.h"
 #include "sim/simparamtable.h"
 #include "support/inprocess.h"
+#include "ui/logview.h"
 
 namespace {
 
@@ -331,12 +332,15 @@ void ParamsSetsTest::unwritableSnapshotLogsRedAndResets()
     t.button("pushButtonRecoverFac")->click();
     QTRY_COMPARE(t.drive.table.factoryResets, 1);
     qunsetenv("XDG_DATA_HOME");
-    const QTextBlock last = t.w.findChild<QTextEdit*>("textEditCfgInfo")->document()->lastBlock();
+    QTextEdit* log = t.w.findChild<QTextEdit*>("textEditCfgInfo");
+    LogView::of(log)->flush();
+    const QTextBlock last = log->document()->lastBlock();
     QVERIFY2(last.text().startsWith(QString::fromUtf8("参数快照未能保存：")), qPrintable(last.text()));
     QVERIFY(last.text().endsWith(QString::fromUtf8("（无法创建文件夹）")));
     QCOMPARE(last.begin().fragment().charFormat().foreground().color(), QColor(Qt::red));
     t.w.logLine("next");  // the red stays on its own line
-    const QTextBlock next = t.w.findChild<QTextEdit*>("textEditCfgInfo")->document()->lastBlock();
+    LogView::of(log)->flush();
+    const QTextBlock next = log->document()->lastBlock();
     QCOMPARE(next.text(), QString("next"));
     QVERIFY(next.begin().fragment().charFormat().foreground().color() != QColor(Qt::red));
 }

@@ -1,7 +1,9 @@
 #include "ui/logview.h"
 
 #include <QFile>
+#include <QBrush>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -40,7 +42,17 @@ LogView* LogView::of(const QTextEdit* v)
 
 void LogView::append(const QString& paragraph)
 {
-    pending.append(paragraph);
+    raise(paragraph, false);
+}
+
+void LogView::appendFailure(const QString& paragraph)
+{
+    raise(paragraph, true);
+}
+
+void LogView::raise(const QString& text, bool failure)
+{
+    pending.append({text, failure});
     if (!flushPosted) {
         flushPosted = true;
         QMetaObject::invokeMethod(this, &LogView::flush, Qt::QueuedConnection);
@@ -69,27 +81,38 @@ void LogView::flush()
     QTextDocument* document = view->document();
 
     // The same blocks as one append per paragraph: a break before each
-    // paragraph unless the view is still empty.
-    QString batch;
-    QString captured;
-    bool empty = document->isEmpty();
-    for (const QString& paragraph : qAsConst(pending)) {
-        paragraphBlocks.push_back(empty && paragraph.isEmpty() ? 0 : 1 + paragraphBreaks(paragraph));
-        if (!empty)
-            batch += QLatin1Char('\n');
-        batch += paragraph;
-        empty = empty && paragraph.isEmpty();
-        if (captureFile)
-            captured += plainText(paragraph);
-    }
-    pending.clear();
-
+    // paragraph unless the view is still empty. Paragraphs of one colour are
+    // inserted as one run.
+    const QTextCharFormat usual;  // not the cursor's: that may be red from the line before
+    QTextCharFormat red;
+    red.setForeground(QBrush(Qt::red));
     QScrollBar* bar = view->verticalScrollBar();
     const bool atBottom = view->isReadOnly() ? bar->value() >= bar->maximum() : view->textCursor().atEnd();
     QTextCursor end(document);
     end.beginEditBlock();
     end.movePosition(QTextCursor::End);
-    end.insertText(batch);
+
+    QString run;
+    bool runFailure = false;
+    QString captured;
+    bool empty = document->isEmpty();
+    for (const Paragraph& paragraph : qAsConst(pending)) {
+        if (paragraph.failure != runFailure && !run.isEmpty()) {
+            end.insertText(run, runFailure ? red : usual);
+            run.clear();
+        }
+        runFailure = paragraph.failure;
+        paragraphBlocks.push_back(empty && paragraph.text.isEmpty() ? 0 : 1 + paragraphBreaks(paragraph.text));
+        if (!empty)
+            run += QLatin1Char('\n');  // the break takes the colour of the paragraph it opens
+        run += paragraph.text;
+        empty = empty && paragraph.text.isEmpty();
+        if (captureFile)
+            captured += plainText(paragraph.text);
+    }
+    if (!run.isEmpty())
+        end.insertText(run, runFailure ? red : usual);
+    pending.clear();
     end.endEditBlock();
     trimToKept();
     if (atBottom)

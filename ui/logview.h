@@ -7,7 +7,7 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
+#include <QVector>
 
 #include <deque>
 #include <functional>
@@ -30,6 +30,8 @@ public:
 
     // One paragraph, shown (and captured) at the end of this event-loop turn.
     void append(const QString& paragraph);
+    // The same, shown in red: a failure the engineer must not miss.
+    void appendFailure(const QString& paragraph);
     // The pending paragraphs reach the view and the capture now.
     void flush();
     // Empties the view; what was raised before is captured first.
@@ -45,8 +47,13 @@ public:
 
 private:
     void trimToKept();
+    struct Paragraph {
+        QString text;
+        bool failure;
+    };
+    void raise(const QString& text, bool failure);
     QTextEdit* view;
-    QStringList pending;
+    QVector<Paragraph> pending;
     bool flushPosted = false;
     std::deque<int> paragraphBlocks;  // blocks each shown paragraph occupies, oldest first
 };
