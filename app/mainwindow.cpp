@@ -6,11 +6,13 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QSerialPort>
+#include <QStatusBar>
 #include <QThread>
 
 #include "reactions/livestatus.h"
 #include "ui/logcapture.h"
 #include "ui/logview.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 const int serialRateTable[12] = {921600, 9600, 115200, 1200, 2400, 4800, 19200, 38400, 57600, 230400, 460800, 1152000};
@@ -42,14 +44,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     setWindowTitle("Torvane 0.0.11");                    // 5
     fillPortList();                                      // 6
 
-    ui->labelOtaInfo->setStyleSheet("color:black;");     // 7
-    ui->labelOtaInfo->clear();
-    ui->label_motortype->setStyleSheet("color:black;");
-    ui->label_motortype->clear();
+    showInfo(ui->labelOtaInfo, Tone::neutral, QString());  // 7
+    showInfo(ui->label_motortype, Tone::neutral, QString());
     ui->label_3->clear();
     ui->label_4->clear();
 
-    ui->statusBar->showMessage(QString::fromUtf8("请选择串口并打开！"), 0);  // 8
+    showStatus(QString::fromUtf8("请选择串口并打开！"));  // 8
 
     ui->pushButtonInOtaMode->setText(QString::fromUtf8("启动升级"));  // 9
     ui->pushButton_17->setText(QString::fromUtf8("开始上报"));
@@ -128,4 +128,9 @@ MainWindow::~MainWindow()
 QString MainWindow::tr2(const char* english, const char* chinese) const
 {
     return pickText(languageEnglish, english, chinese);
+}
+
+void MainWindow::showStatus(const QString& text)
+{
+    ui->statusBar->showMessage(text, 0);
 }

@@ -60,6 +60,8 @@ public:
 
     // The English or the Chinese literal, by the language of this moment.
     QString tr2(const char* english, const char* chinese) const;
+    // The status bar's message, kept until the next one.
+    void showStatus(const QString& text);
 
     // Pacing sleeps of the GUI thread (sine test, Apply); tests may replace it.
     std::function<void(unsigned ms)> guiSleep;

@@ -73,7 +73,7 @@ void MainWindow::closePort()
     ui->pushButtonInOtaMode->setEnabled(false);
     ui->pushButtonRefreshCom->setEnabled(true);
     ui->comboBoxCom->setEnabled(true);
-    ui->statusBar->showMessage(tr2("Please select the serial port and open it！", "请选择串口并打开！"), 0);
+    showStatus(tr2("Please select the serial port and open it！", "请选择串口并打开！"));
     worker.execute(cmdIdle);
 }
 
@@ -83,8 +83,7 @@ bool MainWindow::openPort(bool quietFailure)
     portOpen = serialPort->open(QIODevice::ReadWrite);
     if (!portOpen) {
         if (!quietFailure)
-            ui->statusBar->showMessage(
-                tr2("Failed to open the serial port or the serial port is occupied！", "无法打开串口或是串口被占用！"), 0);
+            showStatus(tr2("Failed to open the serial port or the serial port is occupied！", "无法打开串口或是串口被占用！"));
         return false;
     }
     openPortName = ui->comboBoxCom->currentText();
@@ -97,7 +96,7 @@ bool MainWindow::openPort(bool quietFailure)
     serialPort->setFlowControl(QSerialPort::NoFlowControl);
     serialPort->setReadBufferSize(2048);
     portOpen = true;
-    ui->statusBar->showMessage(tr2("Serial port open：", "成功打开串口：") + QString::number(serialRateTable[0]) + ",8,1,0", 0);
+    showStatus(tr2("Serial port open：", "成功打开串口：") + QString::number(serialRateTable[0]) + ",8,1,0");
     ui->pushButtonOpenCom->setText(tr2(" Close Serial Port", "关闭串口"));
     ui->comboBoxCom->setEnabled(false);
     ui->pushButtonRefreshCom->setEnabled(false);
@@ -130,7 +129,7 @@ void MainWindow::onLinkLost()
     closePort();
     const QString text = tr2("Serial port disconnected!", "串口已断开！");
     logLine(timedLogLine(text, QDateTime::currentDateTime()));
-    ui->statusBar->showMessage(text, 0);
+    showStatus(text);
     reconnectName = openPortName;
     linkWatchTimer.start(linkWatchPeriodMs);
 }
@@ -156,7 +155,7 @@ void MainWindow::checkLink()
         return;  // not ready yet: the next period tries again
     const QString name = reconnectName;
     endReconnectWait();
-    ui->statusBar->showMessage(tr2("Serial port reconnected：", "串口已重新连接：") + name, 0);
+    showStatus(tr2("Serial port reconnected：", "串口已重新连接：") + name);
 }
 
 void MainWindow::endReconnectWait()

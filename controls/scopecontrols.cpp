@@ -12,6 +12,7 @@
 #include "app/mainwindow.h"
 #include "protocol/scopecodec.h"
 #include "scope/wavedisplay.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 using namespace scopecodec;
@@ -21,15 +22,13 @@ void MainWindow::on_lineEditSetEchoFre_textChanged(QString arg1)
     const FrequencyEntry entry = parseFrequency(arg1, worker.scopeFrequencyMin, worker.scopeFrequencyMax);
     worker.scopeFrequency = entry.value;
     if (entry.accepted) {
-        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:green;"));
-        ui->label_selChInfo->setText(tr2("Output frequency setting：", "输出频率设置：") + QString::number(entry.value)
-                                     + QStringLiteral(" HZ"));
+        showInfo(ui->label_selChInfo, Tone::success,
+                 tr2("Output frequency setting：", "输出频率设置：") + QString::number(entry.value) + QStringLiteral(" HZ"));
         return;
     }
-    ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
-    ui->label_selChInfo->setText(tr2("Output frequency setting range：", "输出频率设置范围：")
-                                 + QString::number(worker.scopeFrequencyMin) + QStringLiteral("~")
-                                 + QString::number(worker.scopeFrequencyMax) + QStringLiteral(" HZ"));
+    showInfo(ui->label_selChInfo, Tone::failure,
+             tr2("Output frequency setting range：", "输出频率设置范围：") + QString::number(worker.scopeFrequencyMin)
+                 + QStringLiteral("~") + QString::number(worker.scopeFrequencyMax) + QStringLiteral(" HZ"));
     const QSignalBlocker blocker(ui->lineEditSetEchoFre);
     ui->lineEditSetEchoFre->setText(QString::number(entry.value));
 }
@@ -59,12 +58,10 @@ void MainWindow::on_pushButtonEchoSet_clicked()
 
     switch (checkConfiguration(plan, worker.scopeFrequency, worker.scopeFrequencyMax)) {
     case ConfigVerdict::NoChannels:
-        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->label_selChInfo->setText(tr2("No valid channels. Please configure the channels.!", "没有通道有效，请配置通道!"));
+        showInfo(ui->label_selChInfo, Tone::failure, tr2("No valid channels. Please configure the channels.!", "没有通道有效，请配置通道!"));
         break;
     case ConfigVerdict::TooFast:
-        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->label_selChInfo->setText(tr2("The set frequency is too high!", "设置频率过高!"));
+        showInfo(ui->label_selChInfo, Tone::failure, tr2("The set frequency is too high!", "设置频率过高!"));
         break;
     case ConfigVerdict::Accepted:
         worker.execute(cmdScopeFrequency);
@@ -81,8 +78,7 @@ void MainWindow::on_pushButtonEchoStart_clicked()
         ui->lineEditSetEchoFre->setEnabled(false);
         for (QComboBox* box : channelSelectors())
             box->setEnabled(false);
-        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:green;"));
-        ui->label_selChInfo->setText(tr2("Oscilloscope on！", "示波器开启！"));
+        showInfo(ui->label_selChInfo, Tone::success, tr2("Oscilloscope on！", "示波器开启！"));
         worker.execute(cmdScopeStart);
     } else {
         ui->pushButtonEchoStart->setEnabled(false);
@@ -112,10 +108,8 @@ void MainWindow::on_pushButtonScopeExport_clicked()
         return;
     QString cause;
     if (exportScope(name, cause)) {
-        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:green;"));
-        ui->label_selChInfo->setText(tr2("Exported: ", "已导出：") + QFileInfo(name).fileName());
+        showInfo(ui->label_selChInfo, Tone::success, tr2("Exported: ", "已导出：") + QFileInfo(name).fileName());
     } else {
-        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->label_selChInfo->setText(tr2("Export failed: ", "导出失败：") + cause);
+        showInfo(ui->label_selChInfo, Tone::failure, tr2("Export failed: ", "导出失败：") + cause);
     }
 }

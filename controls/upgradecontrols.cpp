@@ -10,6 +10,7 @@
 
 #include "app/mainwindow.h"
 #include "reactions/statustexts.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::on_pushButtonOpenFile_clicked()
@@ -34,15 +35,13 @@ bool MainWindow::startUpgrade()
     const int index = ui->comboBoxDev->currentIndex();
     if (index < 0 || index >= worker.deviceCount) {
         // No drive is listed: there is nobody to upgrade.
-        ui->labelOtaInfo->setStyleSheet("color:red;");
-        ui->labelOtaInfo->setText(tr2("Please detect and select a device first!", "请先检测并选择设备！"));
+        showInfo(ui->labelOtaInfo, Tone::failure, tr2("Please detect and select a device first!", "请先检测并选择设备！"));
         return false;
     }
     // The drive is erased only for an image that can be sent whole.
     firmware::Image image = firmware::readImage(firmwarePath);
     if (image.fault != firmware::ImageFault::none) {
-        ui->labelOtaInfo->setStyleSheet("color:red;");
-        ui->labelOtaInfo->setText(statustexts::imageFaultText(image, languageEnglish));
+        showInfo(ui->labelOtaInfo, Tone::failure, statustexts::imageFaultText(image, languageEnglish));
         return false;
     }
     snapshotParameterTable();
@@ -53,8 +52,7 @@ bool MainWindow::startUpgrade()
     ui->pushButtonInOtaMode->setText(tr2("Stop the upgrade", "停止升级"));
     otaIdle = false;
     worker.execute(cmdOtaErase);
-    ui->labelOtaInfo->setStyleSheet("color:blue;");
-    ui->labelOtaInfo->setText(tr2("Erasing flash, please wait...", "擦除flash,请等待..."));
+    showInfo(ui->labelOtaInfo, Tone::notice, tr2("Erasing flash, please wait...", "擦除flash,请等待..."));
     return true;
 }
 

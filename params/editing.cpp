@@ -12,6 +12,7 @@
 
 #include "app/mainwindow.h"
 #include "params/valuetext.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -45,16 +46,15 @@ void MainWindow::checkTextCell(int row, uint16_t index)
     const QString text = item->text();
     const TextEdit edit = checkTextEdit(entry.valueText, text);
     if (edit.verdict == EditVerdict::Invalid) {
-        ui->labelParaInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->labelParaInfo->setText(tr2("modify writable characters ", "修改可写字符") + code
-                                   + tr2(":The input contains non-ASCII characters!", ":输入字符含有非ASCII字符!"));
+        showInfo(ui->labelParaInfo, Tone::failure,
+                 tr2("modify writable characters ", "修改可写字符") + code
+                     + tr2(":The input contains non-ASCII characters!", ":输入字符含有非ASCII字符!"));
         item->setText(entry.valueText);
         item->setForeground(QBrush(Qt::black));
         entry.modified = 0;
         return;
     }
-    ui->labelParaInfo->setStyleSheet(QStringLiteral("color:green;"));
-    ui->labelParaInfo->setText(tr2("modify writable characters ", "修改可写字符") + code + QStringLiteral(":") + text);
+    showInfo(ui->labelParaInfo, Tone::success, tr2("modify writable characters ", "修改可写字符") + code + QStringLiteral(":") + text);
     if (edit.verdict == EditVerdict::Changed) {
         item->setForeground(QBrush(Qt::red));
         std::memcpy(entry.pendingText, edit.pendingText, sizeof entry.pendingText);
@@ -79,21 +79,18 @@ void MainWindow::checkNumberCell(int row, uint16_t index)
     };
     switch (edit.verdict) {
     case EditVerdict::Invalid:
-        ui->labelParaInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->labelParaInfo->setText(prefix + tr2(":The input data is incorrect!", ":输入数据有误!"));
+        showInfo(ui->labelParaInfo, Tone::failure, prefix + tr2(":The input data is incorrect!", ":输入数据有误!"));
         revert();
         return;
     case EditVerdict::OutOfRange:
-        ui->labelParaInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->labelParaInfo->setText(prefix + tr2(":The input data is out of range!", ":输入数据超出范围!"));
+        showInfo(ui->labelParaInfo, Tone::failure, prefix + tr2(":The input data is out of range!", ":输入数据超出范围!"));
         revert();
         return;
     case EditVerdict::Unchanged:
         revert();
         return;
     case EditVerdict::Changed:
-        ui->labelParaInfo->setStyleSheet(QStringLiteral("color:green;"));
-        ui->labelParaInfo->setText(prefix + QStringLiteral(":") + edit.canonical);
+        showInfo(ui->labelParaInfo, Tone::success, prefix + QStringLiteral(":") + edit.canonical);
         item->setText(edit.canonical);
         item->setForeground(QBrush(Qt::red));
         std::memcpy(entry.pendingValue, edit.raw, sizeof entry.pendingValue);
@@ -119,8 +116,7 @@ void MainWindow::on_pushButtonRefreshTable_clicked()
     if (!selectDriveForTable())
         return;
     ui->pushButtonRefreshTable->setEnabled(false);
-    ui->labelParaInfo->setStyleSheet(QStringLiteral("color:green;"));
-    ui->labelParaInfo->setText(tr2("Start updating the parameter table！", "启动更新参数表！"));
+    showInfo(ui->labelParaInfo, Tone::success, tr2("Start updating the parameter table！", "启动更新参数表！"));
     worker.execute(cmdReadParaTable);
 }
 

@@ -14,6 +14,7 @@
 #include <xlsxwriter.h>
 
 #include "app/mainwindow.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 const int exportColumnWidths[7] = {100 / 8, 120 / 8, 60 / 8, 60 / 8, 80 / 8, 80 / 8, 200 / 8};
@@ -129,8 +130,7 @@ bool CsvSheetWriter::saveAs(const QString& path)
 void MainWindow::on_pushButtonExportExcel_clicked()
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss"));
-    ui->labelParaInfo->setStyleSheet(QStringLiteral("color:green;"));
-    ui->labelParaInfo->setText(tr2("File is exporting, please wait...", "文件导出中，请等待..."));
+    showInfo(ui->labelParaInfo, Tone::success, tr2("File is exporting, please wait...", "文件导出中，请等待..."));
     const QString path = askSaveFileName(tr("Excel file"), QStringLiteral("./%1%2.xlsx").arg(QStringLiteral("mcu_"), stamp),
                                          tr("Excel Files(*.xlsx)"));
     if (path.isEmpty())
@@ -153,8 +153,7 @@ void MainWindow::on_pushButtonExportExcel_clicked()
     }
     const std::unique_ptr<SpreadsheetWriter> writer = spreadsheetWriterFor(path);
     if (!exportParameterSheet(*writer, headers, rows, path)) {
-        ui->labelParaInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->labelParaInfo->setText(tr2("File export failed: ", "文件导出失败：") + QDir::toNativeSeparators(path));
+        showInfo(ui->labelParaInfo, Tone::failure, tr2("File export failed: ", "文件导出失败：") + QDir::toNativeSeparators(path));
         return;
     }
     ui->labelParaInfo->setText(tr2("File export completed!", "文件导出完成!"));

@@ -20,6 +20,7 @@
 #include "params/valuetext.h"
 #include "reactions/statustexts.h"
 #include "ui/logview.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -71,13 +72,12 @@ void MainWindow::on_pushButtonSaveParaFile_clicked()
         return;
     QString error;
     if (!writeParamFile(path, paramFileOfTable(true), error)) {
-        ui->labelParaInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->labelParaInfo->setText(tr2("Parameter file not saved: ", "参数文件保存失败：") + QDir::toNativeSeparators(path)
-                                   + tr2(" (", "（") + error + tr2(")", "）"));
+        showInfo(ui->labelParaInfo, Tone::failure,
+                 tr2("Parameter file not saved: ", "参数文件保存失败：") + QDir::toNativeSeparators(path)
+                     + tr2(" (", "（") + error + tr2(")", "）"));
         return;
     }
-    ui->labelParaInfo->setStyleSheet(QStringLiteral("color:green;"));
-    ui->labelParaInfo->setText(tr2("Parameter file saved: ", "参数文件已保存：") + QDir::toNativeSeparators(path));
+    showInfo(ui->labelParaInfo, Tone::success, tr2("Parameter file saved: ", "参数文件已保存：") + QDir::toNativeSeparators(path));
 }
 
 void MainWindow::on_pushButtonLoadParaFile_clicked()
@@ -91,8 +91,7 @@ void MainWindow::on_pushButtonLoadParaFile_clicked()
     ParamFile file;
     ParamFileProblem problem;
     if (!readParamFile(path, file, problem)) {
-        ui->labelParaInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->labelParaInfo->setText(paramFileProblemText(problem, languageEnglish));
+        showInfo(ui->labelParaInfo, Tone::failure, paramFileProblemText(problem, languageEnglish));
         return;
     }
     const auto drive = [](uint8_t canId, uint64_t mcuId) {

@@ -16,6 +16,7 @@
 #include "app/mainwindow.h"
 #include "params/valuetext.h"
 #include "scope/wavedisplay.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -227,8 +228,7 @@ void MainWindow::resetScopeSelectors()
                            + QStringLiteral("rgb(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue())
                            + QStringLiteral("}"));
     }
-    ui->label_selChInfo->setStyleSheet(QStringLiteral("color:green;"));
-    ui->label_selChInfo->setText(tr2("Please update the parameter table！", "请更新参数表！"));
+    showInfo(ui->label_selChInfo, Tone::success, tr2("Please update the parameter table！", "请更新参数表！"));
     ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
     ui->lineEditSetEchoFre->setEnabled(false);
     ui->pushButtonEchoStart->setEnabled(false);

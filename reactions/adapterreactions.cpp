@@ -1,15 +1,13 @@
 // Adapter set-up, device detection and the adapter's reports about itself.
 
 #include <QComboBox>
-#include <QStatusBar>
 
 #include "app/mainwindow.h"
 #include "reactions/statustexts.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 namespace {
-
-const QString green = QStringLiteral("color:green;");
 
 // Leaves the selection alone when no item has exactly this text.
 void selectByText(QComboBox* combo, const QString& text)
@@ -28,9 +26,8 @@ void MainWindow::reactAdapter(int code)
     switch (code) {
     case stDeviceDetected: {
         const QString text = detectionText(worker.lastUid, worker.lastCanId, english);
-        ui->labelOtaInfo->setStyleSheet(green);
-        ui->labelOtaInfo->setText(text);
-        statusBar()->showMessage(text, 0);
+        showInfo(ui->labelOtaInfo, Tone::success, text);
+        showStatus(text);
         if (worker.deviceListChanged) {
             ui->comboBoxDev->clear();
             setDeviceControlsEnabled(true);
@@ -43,65 +40,58 @@ void MainWindow::reactAdapter(int code)
     }
     case stAdapterProbeTimeout:
         setSerialRate(serialRateTable[1]);
-        statusBar()->showMessage(configuringSerialText(serialRateTable[1], english), 0);
+        showStatus(configuringSerialText(serialRateTable[1], english));
         baudProbeIndex = 1;
         worker.execute(cmdAdapterEnterConfig);
         break;
     case stAdapterReady:
         ui->pushButtonGetDevInfo->setEnabled(true);
-        statusBar()->showMessage(adapterReadyText(english), 0);
+        showStatus(adapterReadyText(english));
         break;
     case stBaudScanTimeout:
         if (baudProbeIndex < 12)
             ++baudProbeIndex;  // a replayed failure must not wrap round to the working rate
         if (baudProbeIndex <= 11) {
             setSerialRate(serialRateTable[baudProbeIndex]);
-            statusBar()->showMessage(configuringSerialText(serialRateTable[baudProbeIndex], english), 0);
+            showStatus(configuringSerialText(serialRateTable[baudProbeIndex], english));
             worker.execute(cmdAdapterEnterConfig);
         } else {
-            statusBar()->showMessage(adapterFailedText(english), 0);
+            showStatus(adapterFailedText(english));
         }
         break;
     case stBaudScanAnswered:
         worker.execute(cmdAdapterConfigStep);
         break;
     case stAdapterSetupFailed:
-        statusBar()->showMessage(adapterFailedText(english), 0);
+        showStatus(adapterFailedText(english));
         break;
     case stAdapterSetupDone:
         setSerialRate(serialRateTable[0]);
-        statusBar()->showMessage(adapterReadyText(english), 0);
+        showStatus(adapterReadyText(english));
         worker.execute(cmdProbeAdapter);
         break;
     case stModuleBaudRate: {
         const ModuleSetting setting = moduleBaudRate(worker.adapterBaudCode, english);
-        ui->label_3->setStyleSheet(green);
-        ui->label_4->setStyleSheet(green);
-        ui->label_3->setText(moduleConnectedText(english));
+        showInfo(ui->label_3, Tone::success, moduleConnectedText(english));
         selectByText(ui->comboBox_usb, setting.comboText);
-        ui->label_4->setText(setting.label);
+        showInfo(ui->label_4, Tone::success, setting.label);
         break;
     }
     case stModuleLegacyFirmware:
-        ui->label_3->setText(moduleConnectedText(english));
-        ui->label_4->setText(moduleLegacyFirmwareText(english));
-        ui->label_3->setStyleSheet(green);
-        ui->label_4->setStyleSheet(green);
+        showInfo(ui->label_3, Tone::success, moduleConnectedText(english));
+        showInfo(ui->label_4, Tone::success, moduleLegacyFirmwareText(english));
         break;
     case stModuleBaudChanged:
-        ui->label_4->setStyleSheet(green);
-        ui->label_4->setText(moduleBaudChangedText(english));
+        showInfo(ui->label_4, Tone::success, moduleBaudChangedText(english));
         break;
     case stModuleFrameType: {
         const ModuleSetting setting = moduleFrameType(worker.adapterFrameCode, english);
-        ui->label_6->setStyleSheet(green);
-        ui->label_6->setText(setting.label);
+        showInfo(ui->label_6, Tone::success, setting.label);
         selectByText(ui->comboBox_cantype, setting.comboText);
         break;
     }
     case stModuleFrameTypeChanged:
-        ui->label_6->setStyleSheet(green);
-        ui->label_6->setText(moduleFrameTypeChangedText(english));
+        showInfo(ui->label_6, Tone::success, moduleFrameTypeChangedText(english));
         break;
     default:
         break;

@@ -8,25 +8,10 @@
 
 #include "app/mainwindow.h"
 #include "ui/bilingual.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 namespace livestatus {
-
-namespace {
-
-const char* const red = "color:red;";
-const char* const green = "color:green;";
-const char* const black = "color:black;";
-
-// A style sheet set anew repolishes the label: only changes are written.
-void setStyle(QLabel* label, const char* style)
-{
-    const QString sheet = QString::fromLatin1(style);
-    if (label->styleSheet() != sheet)
-        label->setStyleSheet(sheet);
-}
-
-}  // namespace
 
 QString ageText(qint64 ageMs, bool english)
 {
@@ -99,7 +84,7 @@ void LiveStatus::empty()
     for (QLabel* label : {labels.position, labels.velocity, labels.torque, labels.temperature, labels.mode,
                           labels.fault, labels.age}) {
         label->clear();
-        livestatus::setStyle(label, livestatus::black);
+        setTone(label, Tone::neutral);
     }
 }
 
@@ -126,9 +111,9 @@ void LiveStatus::redraw()
     labels.temperature->setText(t.temperature);
     labels.mode->setText(t.mode);
     labels.fault->setText(t.fault);
-    setStyle(labels.fault, !entry.seen ? black : t.faulty ? red : green);
+    setTone(labels.fault, !entry.seen ? Tone::neutral : t.faulty ? Tone::failure : Tone::success);
     labels.age->setText(t.age);
-    setStyle(labels.age, t.stale ? red : black);
+    setTone(labels.age, t.stale ? Tone::failure : Tone::neutral);
 }
 
 void MainWindow::setUpLiveStatus()

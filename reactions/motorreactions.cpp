@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "reactions/livestatus.h"
 #include "reactions/statustexts.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 QString motorModelName;
@@ -46,9 +47,8 @@ void MainWindow::reactMotor(int code)
             logLine(line);
         break;
     case stMotorModel:
-        ui->label_motortype->setStyleSheet(QStringLiteral("color:green;"));
         motorModelName = modelName(worker.motorModelCode);
-        ui->label_motortype->setText(modelLabel(motorModelName, english));
+        showInfo(ui->label_motortype, Tone::success, modelLabel(motorModelName, english));
         break;
     default:
         break;

@@ -7,21 +7,18 @@
 
 #include "app/mainwindow.h"
 #include "params/valuetext.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::reactParams(int code)
 {
     QLabel* info = ui->labelParaInfo;
-    const QString red = QStringLiteral("color:red;");
-    const QString green = QStringLiteral("color:green;");
     const QString parameter = parameterCodeText(worker.requestCode);
 
     switch (code) {
     case stParaTableOk:
-        info->setText(tr2("Update parameter table successfully!", "更新参数表成功！"));
-        ui->label_selChInfo->setText(tr2("Update parameter table successfully!", "更新参数表成功！"));
-        info->setStyleSheet(green);
-        ui->label_selChInfo->setStyleSheet(green);
+        showInfo(info, Tone::success, tr2("Update parameter table successfully!", "更新参数表成功！"));
+        showInfo(ui->label_selChInfo, Tone::success, tr2("Update parameter table successfully!", "更新参数表成功！"));
         buildParameterRows();
         ui->pushButtonReadPara->setEnabled(true);
         ui->pushButtonWritePara->setEnabled(false);
@@ -29,18 +26,15 @@ void MainWindow::reactParams(int code)
         ui->pushButtonRecoverFac->setEnabled(true);
         break;
     case stParaTableFailed:
-        info->setStyleSheet(red);
-        info->setText(tr2("Failed to update parameter table!", "更新参数表失败！"));
+        showInfo(info, Tone::failure, tr2("Failed to update parameter table!", "更新参数表失败！"));
         ui->pushButtonRefreshTable->setEnabled(true);
         break;
     case stParaTableError:
-        info->setStyleSheet(red);
-        info->setText(downloadErrorText(languageEnglish, worker.paramErrorFlags, worker.incompleteCode));
+        showInfo(info, Tone::failure, downloadErrorText(languageEnglish, worker.paramErrorFlags, worker.incompleteCode));
         ui->pushButtonRefreshTable->setEnabled(true);
         break;
     case stParaReadOk:
-        info->setStyleSheet(green);
-        info->setText(tr2("Parameters read successfully:", "成功读取参数:") + parameter);
+        showInfo(info, Tone::success, tr2("Parameters read successfully:", "成功读取参数:") + parameter);
         refreshValueCell(int(worker.requestKind), worker.requestIndex);
         if (readAllActive) {
             if (worker.nextRead(worker.requestKind, worker.requestIndex)) {
@@ -53,18 +47,15 @@ void MainWindow::reactParams(int code)
         }
         break;
     case stParaReadTimeout:
-        info->setStyleSheet(red);
-        info->setText(tr2("Read parameter timeout: ", "读取参数超时：") + parameter);
+        showInfo(info, Tone::failure, tr2("Read parameter timeout: ", "读取参数超时：") + parameter);
         ui->pushButtonReadPara->setEnabled(true);
         break;
     case stParaReadError:
-        info->setStyleSheet(red);
-        info->setText(readErrorText(languageEnglish, worker.requestCode, worker.paramErrorFlags));
+        showInfo(info, Tone::failure, readErrorText(languageEnglish, worker.requestCode, worker.paramErrorFlags));
         ui->pushButtonReadPara->setEnabled(true);
         break;
     case stParaWriteOk:
-        info->setText(tr2("Parameters written successfully:", "成功写参数:") + parameter);
-        info->setStyleSheet(green);
+        showInfo(info, Tone::success, tr2("Parameters written successfully:", "成功写参数:") + parameter);
         setValueCellColor(worker.requestKind, worker.requestIndex, Qt::black);
         commitValueCell(int(worker.requestKind), worker.requestIndex);
         if (writeAllActive) {
@@ -75,20 +66,17 @@ void MainWindow::reactParams(int code)
         }
         break;
     case stParaWriteTimeout:
-        info->setStyleSheet(red);
-        info->setText(tr2("Write parameter timeout: ", "写参数超时：") + parameter);
+        showInfo(info, Tone::failure, tr2("Write parameter timeout: ", "写参数超时：") + parameter);
         ui->pushButtonWritePara->setEnabled(true);
         writeAllActive = false;
         break;
     case stParaWriteError:
-        info->setStyleSheet(red);
-        info->setText(writeErrorText(languageEnglish, worker.requestCode, worker.paramErrorFlags));
+        showInfo(info, Tone::failure, writeErrorText(languageEnglish, worker.requestCode, worker.paramErrorFlags));
         ui->pushButtonWritePara->setEnabled(true);
         writeAllActive = false;
         break;
     case stParaSaveOk:
-        info->setStyleSheet(green);
-        info->setText(tr2("All parameters saved successfully!", "所有参数保存成功！"));
+        showInfo(info, Tone::success, tr2("All parameters saved successfully!", "所有参数保存成功！"));
         // the write-back is over: a later write reply (factory reset) continues nothing
         writeAllActive = false;
         break;

@@ -9,47 +9,41 @@
 #include "app/mainwindow.h"
 #include "params/valuetext.h"
 #include "scope/wavedisplay.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::reactScope(int code)
 {
     QLabel* info = ui->label_selChInfo;
-    const QString red = QStringLiteral("color:red;");
-    const QString green = QStringLiteral("color:green;");
 
     switch (code) {
     case stScopeConfigError:
-        info->setStyleSheet(red);
-        info->setText(scopeErrorText(languageEnglish, worker.paramErrorFlags, worker.freqReplyWord1, worker.freqReplyWord2));
+        showInfo(info, Tone::failure, scopeErrorText(languageEnglish, worker.paramErrorFlags, worker.freqReplyWord1, worker.freqReplyWord2));
         break;
     case stScopeConfigTimeout:
-        info->setStyleSheet(red);
-        info->setText(tr2("Oscilloscope configuration timeout!", "示波器配置超时！"));
+        showInfo(info, Tone::failure, tr2("Oscilloscope configuration timeout!", "示波器配置超时！"));
         break;
     case stScopeFreqOk:
-        info->setStyleSheet(green);
-        info->setText(tr2("Frequency configuration successful!", "频率配置成功！"));
+        showInfo(info, Tone::success, tr2("Frequency configuration successful!", "频率配置成功！"));
         worker.scopeConfigCursor = 0;
         worker.execute(cmdScopeChannels);
         break;
     case stScopeChannelsOk:
         ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
-        info->setText(tr2("The channel configuration was successful！", "通道配置成功！"));
+        showInfo(info, Tone::success, tr2("The channel configuration was successful！", "通道配置成功！"));
         ui->waveShow->clearChannels();
         for (int k = 0; k < 8; ++k)
             ui->waveShow->setChannelName(k, scopeChannelLabels[k]);
         ui->waveShow->setActiveChannels(worker.scopeChannels, worker.scopeChannelCount);
         ui->pushButtonEchoStart->setEnabled(true);
         ui->pushButtonSaveWave->setEnabled(true);
-        info->setStyleSheet(green);
         break;
     case stScopeStopped:
         // a wave file that failed during the run stays the news
         if (worker.waveFailure != recordfile::WriteFailure::none) {
             showWaveFileFailure();
         } else {
-            info->setText(tr2("A winner never stops trying", "成功停止"));
-            info->setStyleSheet(green);
+            showInfo(info, Tone::success, tr2("A winner never stops trying", "成功停止"));
         }
         ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
         ui->pushButtonEchoSet->setEnabled(true);
@@ -63,8 +57,7 @@ void MainWindow::reactScope(int code)
         break;
     case stScopeStopUnconfirmed:
         // The stream may still run: the button keeps offering the stop.
-        info->setStyleSheet(red);
-        info->setText(tr2("The oscilloscope did not confirm the stop", "示波器未确认停止"));
+        showInfo(info, Tone::failure, tr2("The oscilloscope did not confirm the stop", "示波器未确认停止"));
         ui->pushButtonEchoStart->setEnabled(true);
         ui->pushButtonEchoSet->setEnabled(true);
         ui->lineEditSetEchoFre->setEnabled(true);

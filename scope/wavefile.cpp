@@ -7,6 +7,7 @@
 #include "app/mainwindow.h"
 #include "reactions/statustexts.h"
 #include "scope/wavedisplay.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::waveFreShow(QVector<QCPGraphData>* samples)
@@ -26,13 +27,11 @@ void MainWindow::on_pushButtonSaveWave_clicked()
                                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss")));
     const QString name = askSaveFileName(tr("Wave file"), proposed, QStringLiteral("TXT Files(*.txt)"));
     if (name.isEmpty()) {
-        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:blue;"));
-        ui->label_selChInfo->setText(tr2("No data save file specified！", "未指定数据保存文件！"));
+        showInfo(ui->label_selChInfo, Tone::notice, tr2("No data save file specified！", "未指定数据保存文件！"));
         return;
     }
     if (!worker.openWaveFile(name)) {
-        ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->label_selChInfo->setText(tr2("The data save file is invalid！", "数据保存文件无效！"));
+        showInfo(ui->label_selChInfo, Tone::failure, tr2("The data save file is invalid！", "数据保存文件无效！"));
         return;
     }
     ui->pushButtonSaveWave->setText(tr2("Stop saving", "停止保存"));
@@ -51,7 +50,6 @@ void MainWindow::onWaveFileFailed()
 
 void MainWindow::showWaveFileFailure()
 {
-    ui->label_selChInfo->setStyleSheet(QStringLiteral("color:red;"));
-    ui->label_selChInfo->setText(
-        statustexts::waveFileFailureText(worker.waveFailure, worker.waveLinesKept, languageEnglish));
+    showInfo(ui->label_selChInfo, Tone::failure,
+             statustexts::waveFileFailureText(worker.waveFailure, worker.waveLinesKept, languageEnglish));
 }

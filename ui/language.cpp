@@ -3,7 +3,6 @@
 
 #include <QComboBox>
 #include <QPushButton>
-#include <QStatusBar>
 
 #include "app/mainwindow.h"
 #include "ui/languagetable.h"
@@ -25,7 +24,7 @@ void MainWindow::on_pushButtonlanguage_clicked()
     resetParameterTable();
     StateUpdate();
 
-    ui->statusBar->showMessage(languageSwitchStatusText(languageEnglish), 0);
+    showStatus(languageSwitchStatusText(languageEnglish));
     applyLanguageTable();
 }
 

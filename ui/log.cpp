@@ -10,6 +10,7 @@
 #include "reactions/statustexts.h"
 #include "ui/logcapture.h"
 #include "ui/logview.h"
+#include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::on_pushButtonclear_clicked()
@@ -34,15 +35,13 @@ void MainWindow::on_pushButtonSaveLog_clicked()
     const QString proposedName = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
     const QString chosen = askSaveFileName(tr2(" Log storage", "日志保存"), proposedName, QStringLiteral("Log File(*.log)"));
     if (chosen.isEmpty()) {
-        ui->labelOtaInfo->setStyleSheet(QStringLiteral("color:blue;"));
-        ui->labelOtaInfo->setText(tr2("No log file specified！", "未指定日志文件！"));
+        showInfo(ui->labelOtaInfo, Tone::notice, tr2("No log file specified！", "未指定日志文件！"));
         return;
     }
 
     logFileName = chosen;
     if (!recordfile::openForAppend(logFile, logFileName)) {
-        ui->labelOtaInfo->setStyleSheet(QStringLiteral("color:red;"));
-        ui->labelOtaInfo->setText(tr2("Invalid log file！", "日志文件无效！"));
+        showInfo(ui->labelOtaInfo, Tone::failure, tr2("Invalid log file！", "日志文件无效！"));
         return;
     }
 
@@ -75,6 +74,5 @@ void endFailedLogCapture(MainWindow& w, recordfile::WriteFailure cause)
     w.logFileName.clear();
     w.logActive = false;
     w.ui->pushButtonSaveLog->setText(w.tr2("Save Log", "保存日志"));
-    w.ui->labelOtaInfo->setStyleSheet(QStringLiteral("color:red;"));
-    w.ui->labelOtaInfo->setText(statustexts::logCaptureFailureText(cause, w.languageEnglish));
+    showInfo(w.ui->labelOtaInfo, Tone::failure, statustexts::logCaptureFailureText(cause, w.languageEnglish));
 }
