@@ -18,10 +18,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/mainwindow.h"
 #include "scope/wavedisplay.h"
 #include "sim/simparamtable.h"
 #include "sim/simulator.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

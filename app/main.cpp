@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/mainwindow.h"
+#include "ui/mainwindow.h"
 
 int main(int argc, char* argv[])
 {

@@ -1,6 +1,6 @@
 // Construction, wiring and destruction of the window.
 
-#include "app/mainwindow.h"
+#include "ui/mainwindow.h"
 
 #include <QFileDialog>
 #include <QIcon>
@@ -41,7 +41,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     };
     setWindowIcon(QIcon(":/ico/resources/logo.ico"));    // 3
     baudProbeIndex = 1;                                  // 4
-    setWindowTitle("Torvane 0.0.11");                    // 5
+    setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION));  // 5
     fillPortList();                                      // 6
 
     showInfo(ui->labelOtaInfo, Tone::neutral, QString());  // 7

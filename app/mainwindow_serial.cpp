@@ -9,9 +9,9 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
-#include "app/mainwindow.h"
 #include "app/portfilter.h"
 #include "ui/logview.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 Q_LOGGING_CATEGORY(lcSerial, "torvane.serial", QtInfoMsg)

@@ -18,9 +18,9 @@
 #include <ctime>
 #include <unistd.h>
 
-#include "app/mainwindow.h"
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 namespace {

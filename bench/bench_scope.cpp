@@ -22,11 +22,11 @@
 #include <ctime>
 #include <functional>
 
-#include "app/mainwindow.h"
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
 #include "scope/wavedisplay.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

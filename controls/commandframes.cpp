@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "protocol/framecodec.h"
-#include "protocol/otathread.h"
 
 namespace commandframes {
 

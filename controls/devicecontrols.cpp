@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/mainwindow.h"
 #include "controls/commandframes.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 using namespace commandframes;

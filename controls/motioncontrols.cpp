@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "app/mainwindow.h"
 #include "controls/commandframes.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 using namespace commandframes;

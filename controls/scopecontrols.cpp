@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "app/mainwindow.h"
 #include "protocol/scopecodec.h"
 #include "scope/wavedisplay.h"
+#include "ui/mainwindow.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <qcustomplot.h>
 
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"

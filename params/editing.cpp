@@ -10,8 +10,8 @@
 #include <QTableWidget>
 #include <cstring>
 
-#include "app/mainwindow.h"
 #include "params/valuetext.h"
+#include "ui/mainwindow.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

@@ -13,7 +13,7 @@
 
 #include <xlsxwriter.h>
 
-#include "app/mainwindow.h"
+#include "ui/mainwindow.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

@@ -3,8 +3,8 @@
 #include <QHash>
 #include <cmath>
 
-#include "params/parametertable.h"
 #include "params/valuetext.h"
+#include "protocol/parametertable.h"
 #include "ui/bilingual.h"
 
 namespace {

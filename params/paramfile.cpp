@@ -10,8 +10,8 @@
 #include <QSet>
 #include <cmath>
 
-#include "params/parametertable.h"
 #include "params/valuetext.h"
+#include "protocol/parametertable.h"
 #include "ui/bilingual.h"
 
 const char* const paramFileFormatName = "torvane-parameters";

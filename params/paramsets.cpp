@@ -13,13 +13,13 @@
 #include <QTableWidget>
 #include <QTextEdit>
 
-#include "app/mainwindow.h"
 #include "params/comparedialog.h"
 #include "params/paramcompare.h"
 #include "params/paramfile.h"
 #include "params/valuetext.h"
-#include "reactions/statustexts.h"
 #include "ui/logview.h"
+#include "ui/mainwindow.h"
+#include "ui/statustexts.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

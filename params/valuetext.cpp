@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "params/parametertable.h"
+#include "protocol/parametertable.h"
 #include "ui/bilingual.h"
 
 namespace {

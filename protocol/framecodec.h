@@ -6,6 +6,11 @@
 
 #include "protocol/canframe.h"
 
+// The tool's own CAN id, in requests' identifier bits 8..15 and replies' bits 0..7.
+constexpr uint8_t hostId = 0xFD;
+// Drives remembered by a scan.
+constexpr int maxDevices = 14;
+
 namespace codec {
 
 inline uint8_t commType(uint32_t id) { return uint8_t((id >> 24) & 0x1F); }

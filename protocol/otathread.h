@@ -18,11 +18,11 @@
 
 #include "protocol/canframe.h"
 #include "protocol/firmwareimage.h"
+#include "protocol/framecodec.h"
 #include "protocol/paramstate.h"
 #include "protocol/scopestate.h"
 #include "protocol/shared.h"
 
-class QCPGraphData;
 
 // Pending operations supervised by the run loop.
 enum PendingOp : int {
@@ -154,8 +154,6 @@ enum StateCode : int {
     stScopeStopUnconfirmed = 64,  // the drive did not confirm a stop of its oscilloscope within the limit
 };
 
-constexpr uint8_t hostId = 0xFD;
-constexpr int maxDevices = 14;
 constexpr uint32_t maxFirmwareSize = 524288;
 
 class otaThread : public QThread, public ParamTransferState, public ScopeState {

@@ -1,4 +1,4 @@
-#include "params/parametertable.h"
+#include "protocol/parametertable.h"
 
 #include <cstring>
 

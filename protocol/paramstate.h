@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "params/parametertable.h"
+#include "protocol/parametertable.h"
 
 // Identifier bits 16..17 of the write frames.
 enum WriteCommand : uint32_t {

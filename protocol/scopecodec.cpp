@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "params/parametertable.h"
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
+#include "protocol/parametertable.h"
 
 using namespace codec;
 

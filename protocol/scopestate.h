@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QVector>
 #include <cstdint>
-#include <qcustomplot.h>
 
 #include "protocol/recordfile.h"
+#include "protocol/scopepoint.h"
 
 // One channel's rolling window: a ring of at most `capacity` points, oldest
 // first, so that adding a point costs the same whatever the window holds.
@@ -29,6 +29,10 @@ private:
 };
 
 struct ScopeState {
+    // Out of line, where the point type is complete.
+    ScopeState();
+    ~ScopeState();
+
     uint16_t scopeFrequency = 100;
     uint16_t scopeFrequencyMax = 2600;
     uint16_t scopeFrequencyMin = 1;

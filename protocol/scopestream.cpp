@@ -4,6 +4,7 @@
 // per-channel windows and the wave file.
 
 #include <algorithm>
+#include <qcustomplot.h>
 
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
@@ -17,6 +18,9 @@ namespace {
 uint16_t hostField(SubCode sub) { return uint16_t((sub << 8) | hostId); }
 
 }  // namespace
+
+ScopeState::ScopeState() = default;
+ScopeState::~ScopeState() = default;
 
 void SampleWindow::reset(uint32_t capacity)
 {

@@ -2,8 +2,8 @@
 
 #include <QComboBox>
 
-#include "app/mainwindow.h"
-#include "reactions/statustexts.h"
+#include "ui/mainwindow.h"
+#include "ui/statustexts.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

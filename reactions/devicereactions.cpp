@@ -1,8 +1,8 @@
 // Outcomes of the device commands: one log line each, followed by the entry
 // of the addressed drive for the acknowledged or timed-out commands.
 
-#include "app/mainwindow.h"
-#include "reactions/statustexts.h"
+#include "ui/mainwindow.h"
+#include "ui/statustexts.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::reactDevice(int code)

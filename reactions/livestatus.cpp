@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "app/mainwindow.h"
 #include "ui/bilingual.h"
+#include "ui/mainwindow.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "reactions/statustexts.h"
+#include "ui/statustexts.h"
 
 class QLabel;
 

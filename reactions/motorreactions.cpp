@@ -1,8 +1,8 @@
 // Motor status, fault and calibration reports, and the drive's model name.
 
-#include "app/mainwindow.h"
 #include "reactions/livestatus.h"
-#include "reactions/statustexts.h"
+#include "ui/mainwindow.h"
+#include "ui/statustexts.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

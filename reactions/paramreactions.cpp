@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "app/mainwindow.h"
 #include "params/valuetext.h"
+#include "ui/mainwindow.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

@@ -3,8 +3,8 @@
 
 #include <QSignalBlocker>
 
-#include "app/mainwindow.h"
 #include "ui/logview.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::StateUpdate()

@@ -1,8 +1,8 @@
 // Reactions to the upgrade's notifications: labelOtaInfo, the progress bar
 // and the upgrade button.
 
-#include "app/mainwindow.h"
-#include "reactions/statustexts.h"
+#include "ui/mainwindow.h"
+#include "ui/statustexts.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "params/parametertable.h"
+#include "protocol/parametertable.h"
 #include "ui/bilingual.h"
 
 namespace scopereadout {

@@ -3,10 +3,10 @@
 #include <QLabel>
 #include <QSaveFile>
 
-#include "app/mainwindow.h"
 #include "scope/envelopegraph.h"
 #include "scope/scopereadout.h"
 #include "scope/wavedisplay.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 using namespace scopereadout;

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/mainwindow.h"
-#include "reactions/statustexts.h"
 #include "scope/wavedisplay.h"
+#include "ui/mainwindow.h"
+#include "ui/statustexts.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

@@ -8,9 +8,9 @@
 
 #include <cstring>
 
-#include "app/mainwindow.h"
 #include "protocol/framecodec.h"
 #include "support/inprocess.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 namespace {

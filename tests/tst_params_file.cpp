@@ -13,11 +13,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/mainwindow.h"
 #include "params/paramcompare.h"
 #include "params/paramfile.h"
 #include "params/valuetext.h"
 #include "support/inprocess.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

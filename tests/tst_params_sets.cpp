@@ -18,11 +18,11 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/mainwindow.h"
 #include "params/paramfile.h"
 #include "sim/simparamtable.h"
 #include "support/inprocess.h"
 #include "ui/logview.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

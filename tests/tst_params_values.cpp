@@ -5,8 +5,8 @@
 #include <QtTest>
 #include <cstring>
 
-#include "params/parametertable.h"
 #include "params/valuetext.h"
+#include "protocol/parametertable.h"
 
 namespace {
 

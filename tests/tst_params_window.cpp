@@ -14,9 +14,9 @@
 #include <QtTest>
 #include <cstring>
 
-#include "app/mainwindow.h"
 #include "sim/simparamtable.h"
 #include "support/inprocess.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <cfloat>
 #include <cstring>
 #include <fcntl.h>
+#include <qcustomplot.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

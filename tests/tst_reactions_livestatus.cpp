@@ -11,11 +11,11 @@
 
 #include <cstring>
 
-#include "app/mainwindow.h"
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
 #include "reactions/livestatus.h"
 #include "support/inprocess.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 using namespace codec;

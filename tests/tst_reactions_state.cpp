@@ -10,9 +10,9 @@
 #include <QTableWidget>
 #include <QTextEdit>
 
-#include "app/mainwindow.h"
-#include "reactions/statustexts.h"
 #include "support/inprocess.h"
+#include "ui/mainwindow.h"
+#include "ui/statustexts.h"
 #include "ui_mainwindow.h"
 
 namespace {

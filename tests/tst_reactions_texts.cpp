@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-#include "reactions/statustexts.h"
+#include "ui/statustexts.h"
 
 using namespace statustexts;
 

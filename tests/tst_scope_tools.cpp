@@ -11,11 +11,11 @@
 #include <QtTest>
 #include <cmath>
 
-#include "app/mainwindow.h"
 #include "scope/envelopegraph.h"
 #include "scope/wavedisplay.h"
 #include "sim/simscope.h"
 #include "support/inprocess.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <QTextEdit>
 #include <QtTest>
 
-#include "app/mainwindow.h"
 #include "scope/wavedisplay.h"
 #include "sim/simparamtable.h"
 #include "sim/simscope.h"
 #include "support/inprocess.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <QTabWidget>
 #include <QTextEdit>
 
-#include "app/mainwindow.h"
-#include "ui/languagetable.h"
 #include "support/inprocess.h"
+#include "ui/languagetable.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 namespace {

@@ -15,10 +15,10 @@
 
 #include <memory>
 
-#include "app/mainwindow.h"
 #include "support/e2e.h"
 #include "support/inprocess.h"
 #include "ui/logview.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 namespace {

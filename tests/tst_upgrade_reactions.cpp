@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/mainwindow.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

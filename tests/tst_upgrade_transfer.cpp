@@ -12,9 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/mainwindow.h"
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
+#include "ui/mainwindow.h"
 
 namespace {
 

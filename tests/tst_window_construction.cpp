@@ -17,8 +17,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "app/mainwindow.h"
 #include "app/portfilter.h"
+#include "ui/mainwindow.h"
 
 class WindowConstructionTest : public QObject {
     Q_OBJECT

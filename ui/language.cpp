@@ -4,8 +4,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "app/mainwindow.h"
 #include "ui/languagetable.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::on_pushButtonlanguage_clicked()

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTextEdit>
 
-#include "app/mainwindow.h"
-#include "reactions/statustexts.h"
 #include "ui/logcapture.h"
 #include "ui/logview.h"
+#include "ui/mainwindow.h"
+#include "ui/statustexts.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 

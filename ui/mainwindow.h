@@ -2,7 +2,8 @@
 // The only window: owner of the form, the serial port, the protocol worker,
 // the log file and the operator flags. Its methods are defined across the
 // folders by concern: app/ (construction, serial link), reactions/,
-// controls/, params/, scope/ and ui/ (language, log).
+// controls/, params/, scope/ and ui/ (language, log), which all include this
+// header; it includes nothing of theirs.
 
 #include <QFile>
 #include <QMainWindow>
@@ -120,9 +121,6 @@ public:
     void markModified(int row, bool modified);
     void refreshValueCell(int kind, int index);
     void commitValueCell(int kind, int index);
-    void resetScopeSelectors();
-    void fillScopeSelectors();
-    std::array<QComboBox*, 8> channelSelectors() const;  // comboBoxCh1 .. comboBoxCh8
     void setValueCellColor(uint32_t kind, uint32_t index, const class QColor& color);
     void checkTextCell(int row, uint16_t index);
     void checkNumberCell(int row, uint16_t index);
@@ -142,6 +140,12 @@ public:
     // Before a factory reset or an erase: the shown table of the selected drive goes to the data folder.
     void snapshotParameterTable();
     void logFailure(const QString& text);  // a red line in the log view
+
+    // ---- controls/: the oscilloscope's channel selectors ------------------
+    void resetScopeSelectors();
+    void fillScopeSelectors();
+    std::array<QComboBox*, 8> channelSelectors() const;  // comboBoxCh1 .. comboBoxCh8
+    static QString noScopeChannel();  // their first item
 
     // ---- controls/: the firmware upgrade -----------------------------------
     // The erase click: the drive and the image are checked, then the erase is sent.

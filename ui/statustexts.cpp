@@ -1,4 +1,4 @@
-#include "reactions/statustexts.h"
+#include "ui/statustexts.h"
 
 #include "ui/bilingual.h"
 

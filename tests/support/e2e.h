@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/mainwindow.h"
 #include "sim/simulator.h"
+#include "ui/mainwindow.h"
 
 class QAbstractButton;
 

@@ -4,9 +4,9 @@
 #include <QSignalSpy>
 #include <QTextEdit>
 
-#include "app/mainwindow.h"
 #include "protocol/adapterline.h"
 #include "ui/logview.h"
+#include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 LoopDrive::LoopDrive(MainWindow& w, uint8_t canId, uint64_t mcuId)
