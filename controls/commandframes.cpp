@@ -12,7 +12,7 @@ using codec::makeId;
 CanFrame paramWrite(uint8_t target, uint16_t index, const uint8_t value[4])
 {
     CanFrame frame;
-    frame.id = makeId(18, target, hostId);
+    frame.id = makeId(commSingleParam, target, hostId);
     frame.length = 8;
     codec::writeLe16(frame.data, index);
     for (int i = 0; i < 4; ++i)
@@ -36,7 +36,7 @@ CanFrame paramWriteByte(uint8_t target, uint16_t index, uint8_t value)
 CanFrame reportingFrame(uint8_t target, uint8_t modelCode, bool start)
 {
     CanFrame frame;
-    frame.id = makeId(modelCode == 2 ? 23 : 24, target, hostId);
+    frame.id = makeId(modelCode == 2 ? commReportModel2 : commReport, target, hostId);
     frame.length = 7;
     if (modelCode > 31) {
         // These models want the key bytes 01..06 before the switch byte.
@@ -132,7 +132,7 @@ CanFrame moduleCommand(uint8_t command, uint8_t code)
 CanFrame clearFaultFrame(uint8_t target)
 {
     CanFrame frame;
-    frame.id = makeId(4, target, hostId);
+    frame.id = makeId(commResetMode, target, hostId);
     frame.length = 8;
     frame.data[0] = 1;
     return frame;

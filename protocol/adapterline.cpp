@@ -1,5 +1,7 @@
 #include "protocol/adapterline.h"
 
+#include "protocol/codes.h"
+
 namespace adapterline {
 
 namespace {
@@ -75,18 +77,18 @@ int classifyAnswer(const QByteArray& line, uint8_t& code)
     const uint8_t b1 = uint8_t(line[1]);
     code = b0;
     if (b1 == 'J')
-        return 58;
+        return stModuleBaudRate;
     if (b1 == 'M')
-        return 61;
+        return stModuleFrameType;
     if (b0 == 0x1F) {
         if (b1 == 0x1B)
-            return 60;
+            return stModuleBaudChanged;
         if (b1 == 'K')
-            return 62;
+            return stModuleFrameTypeChanged;
         return -1;
     }
     if (b0 == 'O' && b1 == 'K')
-        return 59;
+        return stModuleLegacyFirmware;
     return -1;
 }
 

@@ -14,15 +14,11 @@ void putUid(CanFrame& frame, uint64_t uid) { writeLe64(frame.data, uid); }
 
 void otaThread::execute(unsigned code)
 {
-    CanFrame frame = requestFrame(0);
+    CanFrame frame = requestFrame(commProbe);
     ackFlag.store(0, std::memory_order_relaxed);
     elapsedMs.store(0, std::memory_order_relaxed);
-    if (code > 29 || code == 28) {
-        setPending(opNone);
-        return;
-    }
 
-    const auto sendTyped = [&](uint8_t type, int op) {
+    const auto sendTyped = [&](CommType type, int op) {
         frame.id = makeId(type, targetId, hostId);
         sendCanFrame(frame);
         setPending(op);
@@ -63,17 +59,17 @@ void otaThread::execute(unsigned code)
         break;
     case cmdSetCanId:  // GUI thread only: the device list is not the loop's to read
         putUid(frame, selectedDevice < maxDevices ? deviceUids[selectedDevice] : 0);
-        frame.id = makeId(7, targetId, uint16_t(hostId | (newCanId << 8)));
+        frame.id = makeId(commSetCanId, targetId, uint16_t(hostId | (newCanId << 8)));
         sendCanFrame(frame);
         setPending(opSetCanId);
         break;
-    case cmdResetMode: sendTyped(4, opResetMode); break;
-    case cmdMotorMode: sendTyped(3, opMotorMode); break;
-    case cmdBrakeMode: sendTyped(20, opBrakeMode); break;
-    case cmdEncoderCal: sendTyped(5, opEncoderCal); break;
+    case cmdResetMode: sendTyped(commResetMode, opResetMode); break;
+    case cmdMotorMode: sendTyped(commMotorMode, opMotorMode); break;
+    case cmdBrakeMode: sendTyped(commBrakeMode, opBrakeMode); break;
+    case cmdEncoderCal: sendTyped(commEncoderCal, opEncoderCal); break;
     case cmdSetZero:
         frame.data[0] = uint8_t(zeroArgument & 0xFF);
-        sendTyped(6, opSetZero);
+        sendTyped(commSetZero, opSetZero);
         break;
     case cmdMotionOnce:
         sendMotionFrame();
@@ -98,7 +94,7 @@ void otaThread::execute(unsigned code)
         executeScope(code, frame);
         break;
     case cmdQueryModel:
-        frame.id = makeId(4, lastCanId, hostId);
+        frame.id = makeId(commResetMode, lastCanId, hostId);
         frame.data[1] = 0xC4;
         sendCanFrame(frame);
         setPending(opQueryModel);
@@ -130,7 +126,7 @@ void otaThread::sendMotionFrame()
 void otaThread::sendScanProbe(uint8_t id)
 {
     CanFrame probe;
-    probe.id = makeId(0, id, hostId);
+    probe.id = makeId(commProbe, id, hostId);
     probe.length = 0;
     sendCanFrame(probe);
 }

@@ -25,21 +25,21 @@ void otaThread::decodeLine(const QByteArray& line)
 
     rxFrame = adapterline::parseDataLine(line, rxFrame);
     switch (commType(rxFrame.id)) {
-    case 0: handleIdentification(); break;
-    case 2:
-    case 24: handleStatus(); break;
-    case 5: handleCalibrationDone(); break;
-    case 8: handleParamWriteReply(); break;
-    case 9:
+    case commProbe: handleIdentification(); break;
+    case commStatus:
+    case commReport: handleStatus(); break;
+    case commEncoderCal: handleCalibrationDone(); break;
+    case commParamWrite: handleParamWriteReply(); break;
+    case commParamRead:
         if (pendingOp.load(std::memory_order_acquire) == opReadPara)
             handleParamValueReply();
         break;
-    case 10: handleScopeFrame(); break;
-    case 15: handleCalibrationProgress(); break;
-    case 16: handleCalibrationResult(); break;
-    case 18: handleSingleParamReply(); break;
-    case 19: handleDescriptorFrame(); break;
-    case 21: handleFaultReport(); break;
+    case commScope: handleScopeFrame(); break;
+    case commCalProgress: handleCalibrationProgress(); break;
+    case commCalResult: handleCalibrationResult(); break;
+    case commSingleParam: handleSingleParamReply(); break;
+    case commParamTable: handleDescriptorFrame(); break;
+    case commFaultReport: handleFaultReport(); break;
     default: break;
     }
     matchAcknowledgement(line, true, destination(rxFrame.id) == hostId);
@@ -209,28 +209,28 @@ void otaThread::matchAcknowledgement(const QByteArray& line, bool dataLine, bool
         return;
     }
     if (op == opSetCanId) {
-        if (type == 0)
+        if (type == commProbe)
             acknowledge();
         return;
     }
     if (!addressedToHost)
         return;
 
-    const bool status = type == 2;
+    const bool status = type == commStatus;
     switch (op) {
     case opOtaErase:
-        if (type == 11 && replyField == targetId)
+        if (type == commOtaErase && replyField == targetId)
             acknowledge();
         break;
     case opOtaInfo:
-        if (type == 12 && replyField == targetId) {
+        if (type == commOtaInfo && replyField == targetId) {
             acknowledge();
             raiseState(stOtaTransferStarted);
             execute(cmdOtaSendBlock);
         }
         break;
     case opOtaFinish:
-        if (type == 14) {
+        if (type == commOtaFinish) {
             acknowledge();
             handleFinishReply();
         }
@@ -240,10 +240,10 @@ void otaThread::matchAcknowledgement(const QByteArray& line, bool dataLine, bool
     case opBrakeMode: if (status && fbMode == 3) acknowledge(); break;
     case opEncoderCal: if (status && fbMode == 1) acknowledge(); break;
     case opSetZero: if (status) acknowledge(); break;
-    case opReadParaTable: if (type == 19) acknowledge(); break;
-    case opReadPara: if (type == 9) acknowledge(); break;
-    case opWritePara: if (type == 8) acknowledge(); break;
-    case opScopeConfig: if (type == 10) acknowledge(); break;
+    case opReadParaTable: if (type == commParamTable) acknowledge(); break;
+    case opReadPara: if (type == commParamRead) acknowledge(); break;
+    case opWritePara: if (type == commParamWrite) acknowledge(); break;
+    case opScopeConfig: if (type == commScope) acknowledge(); break;
     default: break;
     }
 }

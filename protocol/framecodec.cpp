@@ -131,7 +131,7 @@ void encodeMotion(const SetPoints& s, const Ranges& r, uint8_t target, int32_t c
     codes[3] = truncateToInt((s.kd * 65535.0f / r.kdMax));
     codes[4] = truncateToInt(((s.torque - r.torqueMin) * 65535.0f / (r.torqueMax - r.torqueMin)));
     frame = CanFrame();
-    frame.id = makeId(1, target, uint16_t(codes[4]));
+    frame.id = makeId(commMotion, target, uint16_t(codes[4]));
     frame.length = 8;
     for (int i = 0; i < 4; ++i) {
         frame.data[2 * i] = uint8_t(uint16_t(codes[i]) >> 8);

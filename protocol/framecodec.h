@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "protocol/canframe.h"
+#include "protocol/codes.h"
 
 // The tool's own CAN id, in requests' identifier bits 8..15 and replies' bits 0..7.
 constexpr uint8_t hostId = 0xFD;

@@ -12,10 +12,6 @@ using namespace codec;
 
 namespace {
 
-constexpr uint8_t typeWrite = 8;
-constexpr uint8_t typeRead = 9;
-constexpr uint8_t typeDescriptor = 19;
-
 // Write-reply error bits.
 constexpr uint32_t wrNothingToWrite = 0x0002;
 constexpr uint32_t wrWrongKind = 0x0004;
@@ -40,7 +36,7 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
     case cmdReadParaTable:
         beginDownload();
         paramErrorFlags = 0;
-        frame.id = makeId(typeDescriptor, targetId, hostId);
+        frame.id = makeId(commParamTable, targetId, hostId);
         writeLe64(frame.data, selectedDevice < maxDevices ? deviceUids[selectedDevice] : 0);
         sendCanFrame(frame);
         setPending(opReadParaTable);
@@ -54,7 +50,7 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
         requestCode = uint16_t(((requestKind & 0xF) << 12) | (requestIndex % 4096));
         paramErrorFlags = 0;
         chunkCount = 0;
-        frame.id = makeId(typeRead, targetId, hostId);
+        frame.id = makeId(commParamRead, targetId, hostId);
         writeLe16(frame.data, requestCode);
         sendCanFrame(frame);
         setPending(opReadPara);
@@ -102,7 +98,7 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
         chunkNumber = 0;
         bytesLeft = uint8_t(size - first);
         sendOffset = uint8_t(first);
-        frame.id = makeId(typeWrite, targetId, uint16_t(writeFieldBits(writeCommand)));
+        frame.id = makeId(commParamWrite, targetId, uint16_t(writeFieldBits(writeCommand)));
         writeLe16(frame.data, requestCode);
         frame.data[2] = uint8_t(writeType);
         frame.data[3] = chunkNumber;
@@ -115,7 +111,7 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
     case cmdSaveParams:
         writeCommand = writeSaveAll;
         paramErrorFlags = 0;
-        frame.id = makeId(typeWrite, targetId, uint16_t(writeFieldBits(writeCommand)));
+        frame.id = makeId(commParamWrite, targetId, uint16_t(writeFieldBits(writeCommand)));
         sendCanFrame(frame);
         setPending(opWritePara);
         return;
@@ -133,7 +129,7 @@ void otaThread::executeParam(unsigned code, CanFrame& frame)
         requestCode = writtenCode;
         bytesLeft = 0;
         sendOffset = 0;
-        frame.id = makeId(typeWrite, targetId, uint16_t(writeFieldBits(writeCommand)));
+        frame.id = makeId(commParamWrite, targetId, uint16_t(writeFieldBits(writeCommand)));
         sendCanFrame(frame);
         setPending(opNone);
         return;
@@ -238,8 +234,8 @@ void otaThread::handleParamWriteReply()
         raiseState(stParaWriteOk);
         return;
     }
-    CanFrame frame = requestFrame(typeWrite);
-    frame.id = makeId(typeWrite, targetId, uint16_t(writeFieldBits(writeCommand)));
+    CanFrame frame = requestFrame(commParamWrite);
+    frame.id = makeId(commParamWrite, targetId, uint16_t(writeFieldBits(writeCommand)));
     chunkNumber = uint8_t(chunkNumber + 1);
     const int piece = std::min<int>(bytesLeft, 4);
     writeLe16(frame.data, requestCode);

@@ -73,7 +73,7 @@ void otaThread::pollOnce()
                 return;  // waiting for the operator to start the transfer
             case opReadParaTable:
                 ackFlag.store(0, std::memory_order_relaxed);
-                if (lastFrameCode == 9)
+                if (lastFrameCode == descriptorEndCode)
                     endPending(op);
                 else
                     elapsedMs.store(0, std::memory_order_relaxed);

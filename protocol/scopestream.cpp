@@ -64,7 +64,7 @@ void otaThread::executeScope(unsigned code, CanFrame& frame)
         frame.data[2] = 17;
         frame.data[3] = 0;
         writeLe32(frame.data + 4, 921600);
-        frame.id = makeId(10, targetId, hostField(subFrequency));
+        frame.id = makeId(commScope, targetId, hostField(subFrequency));
         sendCanFrame(frame);
         setPending(opScopeConfig);
         break;
@@ -76,7 +76,7 @@ void otaThread::executeScope(unsigned code, CanFrame& frame)
                 position < scopeChannelCount && position < 8 ? channelCodes[scopeChannels[position] & 7] : 0;
             writeLe16(frame.data + 2 * i, channelCode);
         }
-        frame.id = makeId(10, targetId, channelGroupField(scopeChannelCount, scopeConfigCursor));
+        frame.id = makeId(commScope, targetId, channelGroupField(scopeChannelCount, scopeConfigCursor));
         scopeConfigCursor = uint8_t(scopeConfigCursor + 4);
         sendCanFrame(frame);
         setPending(opScopeConfig);
@@ -85,7 +85,7 @@ void otaThread::executeScope(unsigned code, CanFrame& frame)
         sampleFramesSeen = 0;
         droppedSamples = 0;
         waveFailure = recordfile::WriteFailure::none;
-        frame.id = makeId(10, targetId, hostField(subSample));
+        frame.id = makeId(commScope, targetId, hostField(subSample));
         sendCanFrame(frame);
         setPending(opScopeStart);
         break;
@@ -101,8 +101,8 @@ void otaThread::executeScope(unsigned code, CanFrame& frame)
 
 void otaThread::sendScopeStop()
 {
-    CanFrame frame = requestFrame(10);
-    frame.id = makeId(10, targetId, hostField(subStop));
+    CanFrame frame = requestFrame(commScope);
+    frame.id = makeId(commScope, targetId, hostField(subStop));
     sendCanFrame(frame);
 }
 

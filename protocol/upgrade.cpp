@@ -12,7 +12,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
 {
     switch (code) {
     case cmdOtaErase:
-        frame.id = makeId(11, targetId, hostId);
+        frame.id = makeId(commOtaErase, targetId, hostId);
         writeLe64(frame.data, selectedDevice < maxDevices ? deviceUids[selectedDevice] : 0);
         sendCanFrame(frame);
         setPending(opOtaErase);
@@ -29,7 +29,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
         blockPosition = 0;
         blockIndex = 0;
         blockRetries = 0;
-        frame.id = makeId(12, targetId, hostId);
+        frame.id = makeId(commOtaInfo, targetId, hostId);
         firmware::informationBytes(firmwareSize, blockCount, frame.data);
         sendCanFrame(frame);
         setPending(opOtaInfo);
@@ -37,7 +37,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
     }
     case cmdOtaSendBlock:
         // The identifier carries the low 16 bits; blockPosition counts the 65536th block too.
-        frame.id = makeId(13, targetId, uint16_t(blockPosition & 0xFFFF));
+        frame.id = makeId(commOtaBlock, targetId, uint16_t(blockPosition & 0xFFFF));
         firmware::blockBytes(firmwareImage, blockPosition, frame.data);
         sendCanFrame(frame);
         blockSends.fetch_add(1, std::memory_order_release);
@@ -45,7 +45,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
         setPending(opOtaBlock);
         break;
     case cmdOtaFinish:
-        frame.id = makeId(14, targetId, 0);
+        frame.id = makeId(commOtaFinish, targetId, 0);
         firmware::finishBytes(blockCount, frame.data);
         sendCanFrame(frame);
         setPending(opOtaFinish);

@@ -7,6 +7,96 @@
 #include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
+namespace {
+
+using Reaction = void (MainWindow::*)(int code);
+
+struct ReactionRow {
+    StateCode code;
+    Reaction react;
+};
+
+// Every code the worker raises, and the group of reactions that owns it.
+const ReactionRow reactionTable[] = {
+    {stDeviceDetected, &MainWindow::reactAdapter},
+    {stAdapterProbeTimeout, &MainWindow::reactAdapter},
+    {stAdapterReady, &MainWindow::reactAdapter},
+    {stBaudScanTimeout, &MainWindow::reactAdapter},
+    {stBaudScanAnswered, &MainWindow::reactAdapter},
+    {stAdapterSetupFailed, &MainWindow::reactAdapter},
+    {stAdapterSetupDone, &MainWindow::reactAdapter},
+    {stModuleBaudRate, &MainWindow::reactAdapter},
+    {stModuleLegacyFirmware, &MainWindow::reactAdapter},
+    {stModuleBaudChanged, &MainWindow::reactAdapter},
+    {stModuleFrameType, &MainWindow::reactAdapter},
+    {stModuleFrameTypeChanged, &MainWindow::reactAdapter},
+
+    {stOtaEnterFailed, &MainWindow::reactUpgrade},
+    {stOtaEntered, &MainWindow::reactUpgrade},
+    {stOtaFileEmpty, &MainWindow::reactUpgrade},
+    {stOtaFileTooLarge, &MainWindow::reactUpgrade},
+    {stOtaTransferStarted, &MainWindow::reactUpgrade},
+    {stOtaInfoTimeout, &MainWindow::reactUpgrade},
+    {stOtaBlockAcked, &MainWindow::reactUpgrade},
+    {stOtaBlockResend, &MainWindow::reactUpgrade},
+    {stOtaTransferDone, &MainWindow::reactUpgrade},
+    {stOtaSucceeded, &MainWindow::reactUpgrade},
+    {stOtaFailed, &MainWindow::reactUpgrade},
+    {stOtaBlockUnanswered, &MainWindow::reactUpgrade},
+
+    {stCanIdSetOk, &MainWindow::reactDevice},
+    {stCanIdSetFailed, &MainWindow::reactDevice},
+    {stResetModeOk, &MainWindow::reactDevice},
+    {stResetModeFailed, &MainWindow::reactDevice},
+    {stMotorModeOk, &MainWindow::reactDevice},
+    {stMotorModeFailed, &MainWindow::reactDevice},
+    {stBrakeModeOk, &MainWindow::reactDevice},
+    {stBrakeModeFailed, &MainWindow::reactDevice},
+    {stEncoderCalModeOk, &MainWindow::reactDevice},
+    {stEncoderCalModeFailed, &MainWindow::reactDevice},
+    {stZeroSetOk, &MainWindow::reactDevice},
+    {stZeroSetFailed, &MainWindow::reactDevice},
+    {stMotorTypeSet0, &MainWindow::reactDevice},
+    {stMotorTypeSet1, &MainWindow::reactDevice},
+
+    {stMotorFeedback, &MainWindow::reactMotor},
+    {stFaultReport, &MainWindow::reactMotor},
+    {stEncoderCalProgress, &MainWindow::reactMotor},
+    {stEncoderCalResult, &MainWindow::reactMotor},
+    {stEncoderCalDone, &MainWindow::reactMotor},
+    {stHallCalDone, &MainWindow::reactMotor},
+    {stMotorModel, &MainWindow::reactMotor},
+
+    {stParaTableOk, &MainWindow::reactParams},
+    {stParaTableFailed, &MainWindow::reactParams},
+    {stParaTableError, &MainWindow::reactParams},
+    {stParaReadOk, &MainWindow::reactParams},
+    {stParaReadTimeout, &MainWindow::reactParams},
+    {stParaReadError, &MainWindow::reactParams},
+    {stParaWriteOk, &MainWindow::reactParams},
+    {stParaWriteTimeout, &MainWindow::reactParams},
+    {stParaWriteError, &MainWindow::reactParams},
+    {stParaSaveOk, &MainWindow::reactParams},
+
+    {stScopeConfigError, &MainWindow::reactScope},
+    {stScopeConfigTimeout, &MainWindow::reactScope},
+    {stScopeFreqOk, &MainWindow::reactScope},
+    {stScopeChannelsOk, &MainWindow::reactScope},
+    {stScopeStopped, &MainWindow::reactScope},
+    {stScopeStopUnconfirmed, &MainWindow::reactScope},
+};
+
+// The reaction group of `code`, or nullptr for a number that is no raised code.
+Reaction reactionOf(int code)
+{
+    for (const ReactionRow& row : reactionTable)
+        if (row.code == code)
+            return row.react;
+    return nullptr;
+}
+
+}  // namespace
+
 void MainWindow::StateUpdate()
 {
     // Cell changes made by the reactions are not operator edits. The blocker
@@ -14,32 +104,8 @@ void MainWindow::StateUpdate()
     // by another reaction does not unblock the table early.
     const QSignalBlocker tableSignals(ui->tableWidgetPara);
     const int code = worker.stateCode;
-    switch (code) {
-    case 0: case 1: case 2: case 3: case 4: case 5: case 6:
-    case 58: case 59: case 60: case 61: case 62:
-        reactAdapter(code);
-        break;
-    case 7: case 8: case 9: case 10: case 11: case 12: case 13: case 14: case 15:
-    case 53: case 54: case 63:
-        reactUpgrade(code);
-        break;
-    case 16: case 17: case 18: case 19: case 20: case 21: case 22: case 23:
-    case 24: case 25: case 26: case 27: case 55: case 56:
-        reactDevice(code);
-        break;
-    case 28: case 29: case 30: case 31: case 32: case 36: case 57:
-        reactMotor(code);
-        break;
-    case 37: case 38: case 39: case 40: case 41: case 42: case 43: case 44: case 45: case 46:
-        reactParams(code);
-        break;
-    case 47: case 48: case 49: case 50: case 52: case 64:
-        reactScope(code);
-        break;
-    default:
-        // 33, 34, 35 and 51 are never raised; anything outside 0..64 is not a code.
-        break;
-    }
+    if (const Reaction react = reactionOf(code))
+        (this->*react)(code);
 }
 
 void MainWindow::logLine(const QString& text)

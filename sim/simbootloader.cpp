@@ -7,13 +7,13 @@ using namespace codec;
 SimBootloader::SimBootloader(SimDriveContext& d) : SimFeature(d)
 {
     eraseTimer.setSingleShot(true);
-    connect(&eraseTimer, &QTimer::timeout, this, [this] { reply(11, drive.canId()); });
+    connect(&eraseTimer, &QTimer::timeout, this, [this] { reply(commOtaErase, drive.canId()); });
 }
 
 void SimBootloader::reply(uint8_t type, uint16_t fieldBits, const uint8_t* data)
 {
     CanFrame frame;
-    frame.id = makeId(type, 0xFD, fieldBits);
+    frame.id = makeId(type, hostId, fieldBits);
     frame.length = 8;
     if (data)
         for (int i = 0; i < 8; ++i)
@@ -24,7 +24,7 @@ void SimBootloader::reply(uint8_t type, uint16_t fieldBits, const uint8_t* data)
 bool SimBootloader::handleFrame(const CanFrame& request)
 {
     switch (commType(request.id)) {
-    case 11:
+    case commOtaErase:
         if (readLe64(request.data) != drive.mcuId())
             return true;
         image.clear();
@@ -33,14 +33,14 @@ bool SimBootloader::handleFrame(const CanFrame& request)
         if (answerErase)
             eraseTimer.start(eraseDelayMs);
         return true;
-    case 12:
+    case commOtaInfo:
         announcedSize = readLe32(request.data);
         announcedBlocks = readLe32(request.data + 4);
         image = QByteArray(int(qMin<uint32_t>(announcedBlocks, maxBlocks) * 8), '\0');
         nextBlock = 0;
-        reply(12, drive.canId());
+        reply(commOtaInfo, drive.canId());
         return true;
-    case 13: {
+    case commOtaBlock: {
         // The identifier carries the low 16 bits: take the full number nearest the expected block.
         qint64 block = (qint64(nextBlock) & ~qint64(0xFFFF)) | field(request.id);
         if (block + 0x8000 < qint64(nextBlock))
@@ -59,16 +59,16 @@ bool SimBootloader::handleFrame(const CanFrame& request)
             continueAtBlock = -1;
             nextBlock = uint32_t(continueFromBlock);
             uint8_t data[8] = {uint8_t(continueFromBlock), uint8_t(continueFromBlock >> 8), 0, 0, 0, 0, 0, 0};
-            reply(13, uint16_t(drive.canId() | 0x0F00), data);
+            reply(commOtaBlock, uint16_t(drive.canId() | 0x0F00), data);
         } else {
-            reply(13, drive.canId());
+            reply(commOtaBlock, drive.canId());
         }
         return true;
     }
-    case 14:
+    case commOtaFinish:
         finished = true;
         finishBlockCount = readLe32(request.data);
-        reply(14, uint16_t(failFinish ? (drive.canId() | 0x0F00) : drive.canId()));
+        reply(commOtaFinish, uint16_t(failFinish ? (drive.canId() | 0x0F00) : drive.canId()));
         return true;
     default:
         return false;

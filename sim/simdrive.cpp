@@ -8,7 +8,6 @@
 using namespace codec;
 
 namespace {
-constexpr uint8_t host = 0xFD;
 }
 
 SimDrive::SimDrive(const SimDriveConfig& config, std::function<void(const CanFrame&)> bus, QObject* parent)
@@ -87,7 +86,7 @@ void SimDrive::sendStatus(uint8_t type)
     const uint16_t t = code(motion.torque, r.torqueMin, r.torqueMax);
     const int16_t c = int16_t(std::lround(motion.temperature * 10.0f));
     CanFrame frame;
-    frame.id = makeId(type, host, uint16_t(id | ((feedbackFaultBits & 0x3F) << 8) | ((mode & 3) << 14)));
+    frame.id = makeId(type, hostId, uint16_t(id | ((feedbackFaultBits & 0x3F) << 8) | ((mode & 3) << 14)));
     frame.length = 8;
     const uint16_t words[4] = {p, v, t, uint16_t(c)};
     for (int i = 0; i < 4; ++i) {
@@ -100,7 +99,7 @@ void SimDrive::sendStatus(uint8_t type)
 void SimDrive::sendIdentification()
 {
     CanFrame reply;
-    reply.id = makeId(0, host, id);
+    reply.id = makeId(commProbe, hostId, id);
     reply.length = 8;
     writeLe64(reply.data, uid);
     answer(reply);
@@ -109,7 +108,7 @@ void SimDrive::sendIdentification()
 void SimDrive::sendModelReport()
 {
     CanFrame frame;
-    frame.id = makeId(2, host, uint16_t(id | ((mode & 3) << 14)));
+    frame.id = makeId(commStatus, hostId, uint16_t(id | ((mode & 3) << 14)));
     frame.length = 8;
     frame.data[1] = 0xC4;
     frame.data[3] = model[0];
@@ -121,7 +120,7 @@ void SimDrive::sendModelReport()
 void SimDrive::sendFaultReport(uint32_t faultWord, uint32_t warningWord)
 {
     CanFrame frame;
-    frame.id = makeId(21, host, id);
+    frame.id = makeId(commFaultReport, hostId, id);
     frame.length = 8;
     writeLe32(frame.data, faultWord);
     writeLe32(frame.data + 4, warningWord);
@@ -131,7 +130,7 @@ void SimDrive::sendFaultReport(uint32_t faultWord, uint32_t warningWord)
 void SimDrive::sendHallCalibrationDone(const uint8_t sensorBytes[6], uint8_t faults, uint8_t warnings)
 {
     CanFrame frame;
-    frame.id = makeId(5, host, uint16_t(id | (1 << 8)));
+    frame.id = makeId(commEncoderCal, hostId, uint16_t(id | (1 << 8)));
     frame.length = 8;
     for (int i = 0; i < 6; ++i)
         frame.data[i] = sensorBytes[i];
@@ -147,19 +146,19 @@ void SimDrive::startCalibration()
     CanFrame frame;
     frame.length = 8;
     if (calibrationStep <= 4) {
-        frame.id = makeId(15, host, uint16_t(1000 + calibrationStep * 100));
+        frame.id = makeId(commCalProgress, hostId, uint16_t(1000 + calibrationStep * 100));
         writeLeFloat(frame.data, float(calibrationStep) * 1.5f);
         writeLeFloat(frame.data + 4, float(calibrationStep) * 1.25f);
         transmit(frame);
     } else if (calibrationStep <= 7) {
-        frame.id = makeId(16, host, id);
+        frame.id = makeId(commCalResult, hostId, id);
         writeLe16(frame.data, uint16_t(calibrationStep - 4));
         writeLe16(frame.data + 2, uint16_t(calibrationStep));
         writeLe32(frame.data + 4, uint32_t(int32_t(-3 * calibrationStep)));
         transmit(frame);
     } else {
         calibrationTimer.stop();
-        frame.id = makeId(5, host, id);
+        frame.id = makeId(commEncoderCal, hostId, id);
         writeLeFloat(frame.data, 2.356194f);
         transmit(frame);
         if (hallCalibrationOnEncoderCal) {
@@ -172,7 +171,7 @@ void SimDrive::startCalibration()
 
 void SimDrive::reportTick()
 {
-    sendStatus(24);
+    sendStatus(commReport);
 }
 
 void SimDrive::receive(const CanFrame& frame)
@@ -183,10 +182,10 @@ void SimDrive::receive(const CanFrame& frame)
 
     const uint8_t type = commType(frame.id);
     switch (type) {
-    case 0:  // probe
+    case commProbe:
         sendIdentification();
         break;
-    case 1: {  // motion control: the set-points hold from now on; feedback answers
+    case commMotion: {  // motion control: the set-points hold from now on; feedback answers
         const Ranges r = ranges();
         motion.advanceTo(clockSeconds());
         motion.targetPosition = uintToFloat(readBe16(frame.data), -12.57f, 12.57f, 16);
@@ -194,11 +193,11 @@ void SimDrive::receive(const CanFrame& frame)
         motion.kp = uintToFloat(readBe16(frame.data + 4), 0.0f, r.kpMax, 16);
         motion.kd = uintToFloat(readBe16(frame.data + 6), 0.0f, r.kdMax, 16);
         motion.targetTorque = uintToFloat(field(frame.id), r.torqueMin, r.torqueMax, 16);
-        sendStatus(2);
+        sendStatus(commStatus);
         break;
     }
-    case 3: setMode(2); sendStatus(2); break;
-    case 4:
+    case commMotorMode: setMode(2); sendStatus(commStatus); break;
+    case commResetMode:
         if (frame.data[1] == 0xC4) {
             sendModelReport();
         } else if (frame.data[0] == 1) {
@@ -206,30 +205,30 @@ void SimDrive::receive(const CanFrame& frame)
             feedbackFaultBits = 0;
         } else {
             setMode(0);
-            sendStatus(2);
+            sendStatus(commStatus);
         }
         break;
-    case 5:
+    case commEncoderCal:
         setMode(1);
-        sendStatus(2);
+        sendStatus(commStatus);
         calibrationStep = 0;
         if (!silent)  // a silent drive sends no calibration reports either
             calibrationTimer.start();
         break;
-    case 6:
+    case commSetZero:
         ++zeroSets;
         motion.advanceTo(clockSeconds());
         motion.setZero();
-        sendStatus(2);
+        sendStatus(commStatus);
         break;
-    case 7: {
+    case commSetCanId: {
         if (readLe64(frame.data) != uid)
             break;
         id = high(frame.id);
         sendIdentification();
         break;
     }
-    case 18: {
+    case commSingleParam: {
         const uint16_t index = readLe16(frame.data);
         const uint32_t value = readLe32(frame.data + 4);
         parameterWrites.append({index, value});
@@ -244,9 +243,9 @@ void SimDrive::receive(const CanFrame& frame)
         motion.writeParameter(index, frame.data + 4);
         break;
     }
-    case 20: setMode(3); sendStatus(2); break;
-    case 23:
-    case 24:
+    case commBrakeMode: setMode(3); sendStatus(commStatus); break;
+    case commReportModel2:
+    case commReport:
         // Newer models switch with 01 02 03 04 05 06 xx (byte 6), the others with byte 0.
         reporting = frame.data[1] == 2 ? frame.data[6] == 1 : frame.data[0] == 1;
         if (reporting)

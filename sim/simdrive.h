@@ -63,7 +63,7 @@ public:
 
     void sendFaultReport(uint32_t faultWord, uint32_t warningWord);
     void sendHallCalibrationDone(const uint8_t sensorBytes[6], uint8_t faults, uint8_t warnings);
-    void sendStatus(uint8_t type = 2);
+    void sendStatus(uint8_t type = commStatus);
 
 private:
     void answer(const CanFrame& frame);

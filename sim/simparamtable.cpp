@@ -9,10 +9,6 @@ using namespace codec;
 
 namespace {
 
-constexpr uint8_t typeWrite = 8;
-constexpr uint8_t typeRead = 9;
-constexpr uint8_t typeDescriptor = 19;
-
 template <typename T>
 QByteArray rawOf(T v)
 {
@@ -144,7 +140,7 @@ SimParam* SimParamTable::entry(uint16_t code)
 void SimParamTable::reply(uint8_t type, uint8_t status, const uint8_t data[8])
 {
     CanFrame frame;
-    frame.id = makeId(type, 0xFD, uint16_t(drive.canId() | (status << 8)));
+    frame.id = makeId(type, hostId, uint16_t(drive.canId() | (status << 8)));
     frame.length = 8;
     std::memcpy(frame.data, data, 8);
     drive.transmit(frame);
@@ -153,17 +149,17 @@ void SimParamTable::reply(uint8_t type, uint8_t status, const uint8_t data[8])
 bool SimParamTable::handleFrame(const CanFrame& request)
 {
     switch (commType(request.id)) {
-    case typeDescriptor:
+    case commParamTable:
         if (readLe64(request.data) != drive.mcuId())
             return true;
         ++tableRequests;
         if (answerDescriptors)
             startStream();
         return true;
-    case typeRead:
+    case commParamRead:
         answerRead(request);
         return true;
-    case typeWrite:
+    case commParamWrite:
         answerWrite(request);
         return true;
     default:
@@ -176,7 +172,7 @@ void SimParamTable::startStream()
     stream.clear();
     const auto add = [this](uint8_t code, uint16_t functionCode, const uint8_t* bytes, int n) {
         CanFrame f;
-        f.id = makeId(typeDescriptor, 0xFD, uint16_t(drive.canId() | (code << 8)));
+        f.id = makeId(commParamTable, hostId, uint16_t(drive.canId() | (code << 8)));
         f.length = 8;
         writeLe16(f.data, functionCode);
         std::memcpy(f.data + 2, bytes, size_t(n));
@@ -217,7 +213,7 @@ void SimParamTable::startStream()
         std::swap(stream[swapDescriptorFrame], stream[swapDescriptorFrame + 1]);
     if (sendEndFrame) {
         CanFrame end;
-        end.id = makeId(typeDescriptor, 0xFD, uint16_t(drive.canId() | (9 << 8)));
+        end.id = makeId(commParamTable, hostId, uint16_t(drive.canId() | (9 << 8)));
         end.length = 8;
         end.data[0] = setupCount;
         end.data[2] = uint8_t(kinds[0].size() + writableStringCountDelta);
@@ -250,14 +246,14 @@ void SimParamTable::answerRead(const CanFrame& request)
     const SimParam* p = entry(code);
     if (!p) {
         uint8_t data[8] = {request.data[0], request.data[1], 0, 0, 0, 0, 0, 0};
-        reply(typeRead, 1, data);
+        reply(commParamRead, 1, data);
         return;
     }
     const int chunks = (sizeOf(p->type) + 3) / 4;
     for (int c = 0; c < chunks; ++c) {
         uint8_t data[8] = {request.data[0], request.data[1], uint8_t(p->type), uint8_t(c), 0, 0, 0, 0};
         std::memcpy(data + 4, p->value.constData() + 4 * c, 4);
-        reply(typeRead, status, data);
+        reply(commParamRead, status, data);
     }
 }
 
@@ -266,7 +262,7 @@ void SimParamTable::answerWrite(const CanFrame& request)
     const uint8_t command = high(request.id) & 0x3;
     const auto answer = [&](uint8_t error, const uint8_t head[4]) {
         uint8_t data[8] = {head[0], head[1], head[2], head[3], 0, 0, 0, 0};
-        reply(typeWrite, uint8_t(command | (error << 2)), data);
+        reply(commParamWrite, uint8_t(command | (error << 2)), data);
     };
     if (command == 2) {
         ++saves;

@@ -40,7 +40,7 @@ int SimScope::sampleBytes() const
 void SimScope::replyFrame(uint8_t sub, uint8_t error, uint8_t frameNumber, const uint8_t* data)
 {
     CanFrame frame;
-    frame.id = makeId(10, 0xFD, uint16_t(drive.canId() | (sub & 3) << 8 | (error & 3) << 10 | (frameNumber & 0x0F) << 12));
+    frame.id = makeId(commScope, hostId, uint16_t(drive.canId() | (sub & 3) << 8 | (error & 3) << 10 | (frameNumber & 0x0F) << 12));
     frame.length = 8;
     if (data)
         std::memcpy(frame.data, data, 8);
@@ -49,7 +49,7 @@ void SimScope::replyFrame(uint8_t sub, uint8_t error, uint8_t frameNumber, const
 
 bool SimScope::handleFrame(const CanFrame& request)
 {
-    if (commType(request.id) != 10)
+    if (commType(request.id) != commScope)
         return false;
     const uint8_t sub = (request.id >> 16) & 3;
     switch (sub) {

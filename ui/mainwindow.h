@@ -92,12 +92,13 @@ public:
     void endReconnectWait();
 
     // ---- reactions/ --------------------------------------------------------
-    void reactAdapter(int code);      // codes 0..6, 58..62
-    void reactMotor(int code);        // codes 28..32, 36, 57
-    void reactDevice(int code);       // codes 16..27, 55, 56
-    void reactUpgrade(int code);      // codes 7..15, 53, 54
-    void reactParams(int code);       // codes 37..46
-    void reactScope(int code);        // codes 47..52
+    // Each gets the state codes reactions/stateupdate.cpp's table gives it.
+    void reactAdapter(int code);
+    void reactMotor(int code);
+    void reactDevice(int code);
+    void reactUpgrade(int code);
+    void reactParams(int code);
+    void reactScope(int code);
     void logLine(const QString& text);
 
     // ---- controls/ ---------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "ui/statustexts.h"
 
+#include "protocol/codes.h"
 #include "ui/bilingual.h"
 
 namespace statustexts {
@@ -279,23 +280,23 @@ QString moduleFrameTypeChangedText(bool english)
 QString deviceCodeText(int code, bool english)
 {
     switch (code) {
-    case 16: return pickText(english, "CAN_ID set successfully!", "设置CAN_ID成功!");
-    case 17: return pickText(english, "Failed to set CAN_ID!", "设置CAN_ID失败!");
-    case 18: return pickText(english, "Set RESET mode successfully!", "设置RESET模式成功!");
-    case 19: return pickText(english, "Failed to set RESET mode!", "设置RESET模式失败!");
-    case 20: return pickText(english, "Set MOTOR mode successfully!", "设置MOTOR模式成功!");
-    case 21: return pickText(english, "Failed to set MOTOR mode!", "设置MOTOR模式失败!");
-    case 22: return pickText(english, "Set BRAKE mode successfully!", "设置BRAKE模式成功!");
-    case 23: return pickText(english, "Failed to set BRAKE mode!", "设置BRAKE模式失败!");
-    case 24:
+    case stCanIdSetOk: return pickText(english, "CAN_ID set successfully!", "设置CAN_ID成功!");
+    case stCanIdSetFailed: return pickText(english, "Failed to set CAN_ID!", "设置CAN_ID失败!");
+    case stResetModeOk: return pickText(english, "Set RESET mode successfully!", "设置RESET模式成功!");
+    case stResetModeFailed: return pickText(english, "Failed to set RESET mode!", "设置RESET模式失败!");
+    case stMotorModeOk: return pickText(english, "Set MOTOR mode successfully!", "设置MOTOR模式成功!");
+    case stMotorModeFailed: return pickText(english, "Failed to set MOTOR mode!", "设置MOTOR模式失败!");
+    case stBrakeModeOk: return pickText(english, "Set BRAKE mode successfully!", "设置BRAKE模式成功!");
+    case stBrakeModeFailed: return pickText(english, "Failed to set BRAKE mode!", "设置BRAKE模式失败!");
+    case stEncoderCalModeOk:
         return pickText(english, "High-speed encoder calibration mode is set successfully!",
                         "设置高速编码器标定模式成功!");
-    case 25:
+    case stEncoderCalModeFailed:
         return pickText(english, "Failed to set high-speed encoder calibration mode!", "设置高速编码器标定模式失败!");
-    case 26: return pickText(english, "Set the mechanical zero position successfully!", "设置机械零位成功!");
-    case 27: return pickText(english, "Failed to set mechanical zero position!", "设置机械零位失败!");
-    case 55: return pickText(english, "Set motor type 0 successfully", "设置电机类型0成功");
-    case 56: return pickText(english, "Set motor type 1 successfully", "设置电机类型1成功");
+    case stZeroSetOk: return pickText(english, "Set the mechanical zero position successfully!", "设置机械零位成功!");
+    case stZeroSetFailed: return pickText(english, "Failed to set mechanical zero position!", "设置机械零位失败!");
+    case stMotorTypeSet0: return pickText(english, "Set motor type 0 successfully", "设置电机类型0成功");
+    case stMotorTypeSet1: return pickText(english, "Set motor type 1 successfully", "设置电机类型1成功");
     default: return QString();
     }
 }

@@ -72,7 +72,7 @@ QString moduleBaudChangedText(bool english);
 ModuleSetting moduleFrameType(uint8_t frameCode, bool english);
 QString moduleFrameTypeChangedText(bool english);
 
-// ---- device command outcomes (codes 16..27, 55, 56) ---------------------
+// ---- device command outcomes: CAN id, modes, zero, motor type ----------
 
 // The outcome sentence without the device suffix; empty for other codes.
 QString deviceCodeText(int code, bool english);
