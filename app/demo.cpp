@@ -94,7 +94,7 @@ void showTab(MainWindow& w, const char* name)
 
 bool labelIs(MainWindow& w, const char* name, const char* english, const char* chinese)
 {
-    return w.findChild<QLabel*>(QString::fromLatin1(name))->text() == w.tr2(english, chinese);
+    return w.findChild<QLabel*>(QString::fromLatin1(name))->text() == w.pick({english, chinese});
 }
 
 // Four variables of the drive's table at 500 Hz: a byte, a float, two 16-bit words.

@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "reactions/livestatus.h"
+#include "ui/languagetable.h"
 #include "ui/logcapture.h"
 #include "ui/logview.h"
 #include "ui/tone.h"
@@ -34,7 +35,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     ui->setupUi(this);                                   // 2
     // Shown while no CH340 port is listed: another adapter's port can be typed in.
     ui->comboBoxCom->lineEdit()->setObjectName(QStringLiteral("lineEditComName"));
-    ui->comboBoxCom->lineEdit()->setPlaceholderText(QString::fromUtf8("未找到CH340串口，可输入串口名，例如 /dev/ttyACM0"));
+    ui->comboBoxCom->lineEdit()->setPlaceholderText(
+        pick({"No CH340 port found: type a port name, e.g. /dev/ttyACM0", "未找到CH340串口，可输入串口名，例如 /dev/ttyACM0"}));
     setUpLiveStatus();
     (new LogView(ui->textEditCfgInfo))->captureFailed = [this](recordfile::WriteFailure cause) {
         endFailedLogCapture(*this, cause);
@@ -49,10 +51,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     ui->label_3->clear();
     ui->label_4->clear();
 
-    showStatus(QString::fromUtf8("请选择串口并打开！"));  // 8
+    showStatus(pick({"Please select the serial port and open it！", "请选择串口并打开！"}));  // 8
 
-    ui->pushButtonInOtaMode->setText(QString::fromUtf8("启动升级"));  // 9
-    ui->pushButton_17->setText(QString::fromUtf8("开始上报"));
+    ui->pushButtonInOtaMode->setText(pick({"Erase", "启动升级"}));  // 9
+    ui->pushButton_17->setText(pick({"Start Auto Report", "开始上报"}));
 
     otaIdle = reportIdle = multiDeviceOff = true;  // 10
 
@@ -78,13 +80,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     resetDeviceListAndLog();  // 15
 
     // 16: every list begins with a blank item, which stays selected.
-    ui->comboBoxRunMode->addItem(" ");
-    for (const char* mode : {"运控模式", "位置模式", "速度模式", "电流模式", "插补位置模式"})
-        ui->comboBoxRunMode->addItem(QString::fromUtf8(mode));
+    for (const Bilingual& mode : runModeItems())
+        ui->comboBoxRunMode->addItem(pick(mode));
     for (const char* rate : {" ", "1Mbps", "500kbps", "250kbps", "125kbps"})
         ui->comboBox_usb->addItem(QString::fromUtf8(rate));
-    for (const char* type : {" ", "标准帧", "扩展帧"})
-        ui->comboBox_cantype->addItem(QString::fromUtf8(type));
+    ui->comboBox_cantype->addItem(" ");
+    for (const Bilingual& type : canTypeItems().mid(1))
+        ui->comboBox_cantype->addItem(pick(type));
 
     ui->lineEditSetEchoFre->setText("100");  // 17
     worker.scopeFrequency = 100;
@@ -125,9 +127,14 @@ MainWindow::~MainWindow()
     delete serialPort;
 }
 
-QString MainWindow::tr2(const char* english, const char* chinese) const
+QString MainWindow::pick(const Bilingual& text) const
 {
-    return pickText(languageEnglish, english, chinese);
+    return text.in(languageEnglish);
+}
+
+QStringList MainWindow::pickEach(const QVector<Bilingual>& texts) const
+{
+    return ::pickEach(texts, languageEnglish);
 }
 
 void MainWindow::showStatus(const QString& text)

@@ -68,12 +68,12 @@ void MainWindow::closePort()
     resetLinkControls();
     serialPort->close();
     linkWatchTimer.stop();
-    ui->pushButtonOpenCom->setText(tr2("Open Serial Port ", "打开串口"));
+    ui->pushButtonOpenCom->setText(pick({"Open Serial Port ", "打开串口"}));
     portOpen = false;
     ui->pushButtonInOtaMode->setEnabled(false);
     ui->pushButtonRefreshCom->setEnabled(true);
     ui->comboBoxCom->setEnabled(true);
-    showStatus(tr2("Please select the serial port and open it！", "请选择串口并打开！"));
+    showStatus(pick({"Please select the serial port and open it！", "请选择串口并打开！"}));
     worker.execute(cmdIdle);
 }
 
@@ -83,7 +83,7 @@ bool MainWindow::openPort(bool quietFailure)
     portOpen = serialPort->open(QIODevice::ReadWrite);
     if (!portOpen) {
         if (!quietFailure)
-            showStatus(tr2("Failed to open the serial port or the serial port is occupied！", "无法打开串口或是串口被占用！"));
+            showStatus(pick({"Failed to open the serial port or the serial port is occupied！", "无法打开串口或是串口被占用！"}));
         return false;
     }
     openPortName = ui->comboBoxCom->currentText();
@@ -96,8 +96,8 @@ bool MainWindow::openPort(bool quietFailure)
     serialPort->setFlowControl(QSerialPort::NoFlowControl);
     serialPort->setReadBufferSize(2048);
     portOpen = true;
-    showStatus(tr2("Serial port open：", "成功打开串口：") + QString::number(serialRateTable[0]) + ",8,1,0");
-    ui->pushButtonOpenCom->setText(tr2(" Close Serial Port", "关闭串口"));
+    showStatus(pick({"Serial port open：", "成功打开串口："}) + QString::number(serialRateTable[0]) + ",8,1,0");
+    ui->pushButtonOpenCom->setText(pick({" Close Serial Port", "关闭串口"}));
     ui->comboBoxCom->setEnabled(false);
     ui->pushButtonRefreshCom->setEnabled(false);
     ui->pushButtonlanguage->setEnabled(false);
@@ -127,7 +127,7 @@ void MainWindow::onLinkLost()
     readAllActive = false;
     writeAllActive = false;
     closePort();
-    const QString text = tr2("Serial port disconnected!", "串口已断开！");
+    const QString text = pick({"Serial port disconnected!", "串口已断开！"});
     logLine(timedLogLine(text, QDateTime::currentDateTime()));
     showStatus(text);
     reconnectName = openPortName;
@@ -155,7 +155,7 @@ void MainWindow::checkLink()
         return;  // not ready yet: the next period tries again
     const QString name = reconnectName;
     endReconnectWait();
-    showStatus(tr2("Serial port reconnected：", "串口已重新连接：") + name);
+    showStatus(pick({"Serial port reconnected：", "串口已重新连接："}) + name);
 }
 
 void MainWindow::endReconnectWait()

@@ -38,13 +38,13 @@ void MainWindow::setDeviceControlsEnabled(bool enabled)
         button->setEnabled(enabled);
 }
 
-void MainWindow::runDeviceCommand(unsigned code, const char* english, const char* chinese)
+void MainWindow::runDeviceCommand(unsigned code, const Bilingual& action)
 {
     const int index = ui->comboBoxDev->currentIndex();
     if (index < 0 || index >= maxDevices)
         return;  // no drive listed: nothing to address
     worker.selectedDevice = uint8_t(index);
-    logLine(tr2(english, chinese) + ui->comboBoxDev->currentText());
+    logLine(pick(action) + ui->comboBoxDev->currentText());
     if (code == cmdSetZero)
         worker.zeroArgument = 1;
     worker.targetId = worker.deviceIds[index];
@@ -73,37 +73,37 @@ void MainWindow::on_pushButtonSetCanId_clicked()
     if (index < 0 || index >= maxDevices)
         return;
     worker.selectedDevice = uint8_t(index);
-    logLine(tr2("\r\nSetCAN_ID--device：", "\r\n设置CAN_ID--设备：") + ui->comboBoxDev->currentText()
-            + tr2("  SetID:", "  设置ID:") + QString::number(worker.newCanId));
+    logLine(pick({"\r\nSetCAN_ID--device：", "\r\n设置CAN_ID--设备："}) + ui->comboBoxDev->currentText()
+            + pick({"  SetID:", "  设置ID:"}) + QString::number(worker.newCanId));
     worker.targetId = worker.deviceIds[index];
     worker.execute(cmdSetCanId);
 }
 
 void MainWindow::on_pushButtonCfgReset_clicked()
 {
-    runDeviceCommand(cmdResetMode, "\r\nSet the reset mode--device：", "\r\n设置复位模式--设备：");
+    runDeviceCommand(cmdResetMode, {"\r\nSet the reset mode--device：", "\r\n设置复位模式--设备："});
 }
 
 void MainWindow::on_pushButtonCfgMotor_clicked()
 {
-    runDeviceCommand(cmdMotorMode, "\r\nSet the motor mode--device：", "\r\n设置motor模式--设备：");
+    runDeviceCommand(cmdMotorMode, {"\r\nSet the motor mode--device：", "\r\n设置motor模式--设备："});
 }
 
 void MainWindow::on_pushButtonCfgBrake_clicked()
 {
-    runDeviceCommand(cmdBrakeMode, "\r\nSet the brake mode--device：", "\r\n设置brake模式--设备：");
+    runDeviceCommand(cmdBrakeMode, {"\r\nSet the brake mode--device：", "\r\n设置brake模式--设备："});
 }
 
 void MainWindow::on_pushButtonCaliEncoder_clicked()
 {
-    runDeviceCommand(cmdEncoderCal, "\r\nSet the calibration mode for the high-speed encoder--deivce：",
-                     "\r\n设置高速编码器标定模式--设备：");
+    runDeviceCommand(cmdEncoderCal, {"\r\nSet the calibration mode for the high-speed encoder--deivce：",
+                                     "\r\n设置高速编码器标定模式--设备："});
 }
 
 void MainWindow::on_pushButtonZeroMech_clicked()
 {
-    runDeviceCommand(cmdSetZero, "\r\nSet the mechanical zero and motor index--device：",
-                     "\r\n设置机械零点和电机index--设备：");
+    runDeviceCommand(cmdSetZero, {"\r\nSet the mechanical zero and motor index--device：",
+                                  "\r\n设置机械零点和电机index--设备："});
 }
 
 void MainWindow::on_pushButtonErrorClear_clicked()
@@ -119,9 +119,9 @@ void MainWindow::on_pushButton_17_clicked()
     CanFrame frame = reportingFrame(id, worker.motorModelCode, reportIdle);
     worker.sendCanFrame(frame);
     if (reportIdle)
-        ui->pushButton_17->setText(tr2("Stop reporting", "停止上报"));
+        ui->pushButton_17->setText(pick({"Stop reporting", "停止上报"}));
     else
-        ui->pushButton_17->setText(tr2("Start reporting", "启动上报"));
+        ui->pushButton_17->setText(pick({"Start reporting", "启动上报"}));
     reportIdle = !reportIdle;
 }
 
@@ -137,14 +137,14 @@ void MainWindow::on_pushButton_more_clicked()
 {
     if (multiDeviceOff) {
         worker.multiDeviceMode = true;
-        ui->pushButton_more->setText(tr2("Disable multi-device enablement", "关闭多设备使能"));
-        ui->label_motortype->setText(tr2("Multi-device for upgrade only", "多设备仅升级用"));
+        ui->pushButton_more->setText(pick({"Disable multi-device enablement", "关闭多设备使能"}));
+        ui->label_motortype->setText(pick({"Multi-device for upgrade only", "多设备仅升级用"}));
         ui->pushButton_6->setEnabled(false);
         ui->pushButton_4->setEnabled(false);
         multiDeviceOff = false;
     } else {
         worker.multiDeviceMode = false;
-        ui->pushButton_more->setText(tr2(" Enable multi-device function", "打开多设备使能"));
+        ui->pushButton_more->setText(pick({" Enable multi-device function", "打开多设备使能"}));
         ui->label_motortype->setText(QString());
         ui->pushButton_6->setEnabled(true);
         ui->pushButton_4->setEnabled(true);

@@ -109,12 +109,12 @@ void MainWindow::on_lineEditSetTorque_editingFinished()
 
 void MainWindow::on_pushButtonCfgSingle_clicked()
 {
-    runDeviceCommand(cmdMotionOnce, "\r\nSingle - shot control--device：", "\r\n单次控制--设备：");
+    runDeviceCommand(cmdMotionOnce, {"\r\nSingle - shot control--device：", "\r\n单次控制--设备："});
 }
 
 void MainWindow::on_pushButtonCfgContinous_clicked()
 {
-    runDeviceCommand(cmdMotionContinuous, "\r\nContinuous control--device：", "\r\n连续控制--设备：");
+    runDeviceCommand(cmdMotionContinuous, {"\r\nContinuous control--device：", "\r\n连续控制--设备："});
 }
 
 // ---- per-mode set-points ----------------------------------------------------
@@ -151,5 +151,5 @@ void MainWindow::on_pushButtonSineEn_clicked()
     CanFrame frame = paramWriteByte(worker.targetId, indexSineEnable, start ? 1 : 0);
     worker.sendCanFrame(frame);
     pacingSleep(100);
-    ui->pushButtonSineEn->setText(start ? tr2("Stop", "停止") : tr2("Start", "启动"));
+    ui->pushButtonSineEn->setText(start ? pick({"Stop", "停止"}) : pick({"Start", "启动"}));
 }

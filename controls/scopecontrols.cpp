@@ -23,11 +23,11 @@ void MainWindow::on_lineEditSetEchoFre_textChanged(QString arg1)
     worker.scopeFrequency = entry.value;
     if (entry.accepted) {
         showInfo(ui->label_selChInfo, Tone::success,
-                 tr2("Output frequency setting：", "输出频率设置：") + QString::number(entry.value) + QStringLiteral(" HZ"));
+                 pick({"Output frequency setting：", "输出频率设置："}) + QString::number(entry.value) + QStringLiteral(" HZ"));
         return;
     }
     showInfo(ui->label_selChInfo, Tone::failure,
-             tr2("Output frequency setting range：", "输出频率设置范围：") + QString::number(worker.scopeFrequencyMin)
+             pick({"Output frequency setting range：", "输出频率设置范围："}) + QString::number(worker.scopeFrequencyMin)
                  + QStringLiteral("~") + QString::number(worker.scopeFrequencyMax) + QStringLiteral(" HZ"));
     const QSignalBlocker blocker(ui->lineEditSetEchoFre);
     ui->lineEditSetEchoFre->setText(QString::number(entry.value));
@@ -36,7 +36,7 @@ void MainWindow::on_lineEditSetEchoFre_textChanged(QString arg1)
 void MainWindow::on_pushButtonEchoSet_clicked()
 {
     ui->pushButtonEchoStart->setEnabled(false);
-    ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
+    ui->pushButtonEchoStart->setText(pick({"Start", "启动"}));
 
     int selected[8];
     const auto selectors = channelSelectors();
@@ -58,10 +58,10 @@ void MainWindow::on_pushButtonEchoSet_clicked()
 
     switch (checkConfiguration(plan, worker.scopeFrequency, worker.scopeFrequencyMax)) {
     case ConfigVerdict::NoChannels:
-        showInfo(ui->label_selChInfo, Tone::failure, tr2("No valid channels. Please configure the channels.!", "没有通道有效，请配置通道!"));
+        showInfo(ui->label_selChInfo, Tone::failure, pick({"No valid channels. Please configure the channels.!", "没有通道有效，请配置通道!"}));
         break;
     case ConfigVerdict::TooFast:
-        showInfo(ui->label_selChInfo, Tone::failure, tr2("The set frequency is too high!", "设置频率过高!"));
+        showInfo(ui->label_selChInfo, Tone::failure, pick({"The set frequency is too high!", "设置频率过高!"}));
         break;
     case ConfigVerdict::Accepted:
         worker.execute(cmdScopeFrequency);
@@ -73,12 +73,12 @@ void MainWindow::on_pushButtonEchoStart_clicked()
 {
     const QString text = ui->pushButtonEchoStart->text();
     if (text == QString::fromUtf8("启动") || text == QStringLiteral("Start")) {
-        ui->pushButtonEchoStart->setText(tr2("stop", "停止"));
+        ui->pushButtonEchoStart->setText(pick({"stop", "停止"}));
         ui->pushButtonEchoSet->setEnabled(false);
         ui->lineEditSetEchoFre->setEnabled(false);
         for (QComboBox* box : channelSelectors())
             box->setEnabled(false);
-        showInfo(ui->label_selChInfo, Tone::success, tr2("Oscilloscope on！", "示波器开启！"));
+        showInfo(ui->label_selChInfo, Tone::success, pick({"Oscilloscope on！", "示波器开启！"}));
         worker.execute(cmdScopeStart);
     } else {
         ui->pushButtonEchoStart->setEnabled(false);
@@ -102,14 +102,14 @@ void MainWindow::on_pushButtonScopeExport_clicked()
 {
     const QString proposed = QStringLiteral("./scope_%1.csv")
                                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss")));
-    const QString name = askSaveFileName(tr2("Export oscilloscope", "导出示波器"), proposed,
+    const QString name = askSaveFileName(pick({"Export oscilloscope", "导出示波器"}), proposed,
                                          QStringLiteral("CSV (*.csv);;PNG (*.png);;PDF (*.pdf)"));
     if (name.isEmpty())
         return;
     QString cause;
     if (exportScope(name, cause)) {
-        showInfo(ui->label_selChInfo, Tone::success, tr2("Exported: ", "已导出：") + QFileInfo(name).fileName());
+        showInfo(ui->label_selChInfo, Tone::success, pick({"Exported: ", "已导出："}) + QFileInfo(name).fileName());
     } else {
-        showInfo(ui->label_selChInfo, Tone::failure, tr2("Export failed: ", "导出失败：") + cause);
+        showInfo(ui->label_selChInfo, Tone::failure, pick({"Export failed: ", "导出失败："}) + cause);
     }
 }

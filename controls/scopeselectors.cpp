@@ -59,8 +59,8 @@ void MainWindow::resetScopeSelectors()
                            + QStringLiteral("rgb(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue())
                            + QStringLiteral("}"));
     }
-    showInfo(ui->label_selChInfo, Tone::success, tr2("Please update the parameter table！", "请更新参数表！"));
-    ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
+    showInfo(ui->label_selChInfo, Tone::success, pick({"Please update the parameter table！", "请更新参数表！"}));
+    ui->pushButtonEchoStart->setText(pick({"Start", "启动"}));
     ui->lineEditSetEchoFre->setEnabled(false);
     ui->pushButtonEchoStart->setEnabled(false);
     ui->pushButtonEchoSet->setEnabled(false);
@@ -107,6 +107,6 @@ void MainWindow::fillScopeSelectors()
     ui->lineEditSetEchoFre->setEnabled(true);
     ui->pushButtonEchoSet->setEnabled(true);
     ui->pushButtonEchoStart->setEnabled(false);
-    ui->pushButtonEchoStart->setText(tr2("start", "启动"));
+    ui->pushButtonEchoStart->setText(pick({"start", "启动"}));
     ui->pushButtonSaveWave->setEnabled(false);
 }

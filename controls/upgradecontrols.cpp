@@ -35,13 +35,13 @@ bool MainWindow::startUpgrade()
     const int index = ui->comboBoxDev->currentIndex();
     if (index < 0 || index >= worker.deviceCount) {
         // No drive is listed: there is nobody to upgrade.
-        showInfo(ui->labelOtaInfo, Tone::failure, tr2("Please detect and select a device first!", "请先检测并选择设备！"));
+        showInfo(ui->labelOtaInfo, Tone::failure, pick({"Please detect and select a device first!", "请先检测并选择设备！"}));
         return false;
     }
     // The drive is erased only for an image that can be sent whole.
     firmware::Image image = firmware::readImage(firmwarePath);
     if (image.fault != firmware::ImageFault::none) {
-        showInfo(ui->labelOtaInfo, Tone::failure, statustexts::imageFaultText(image, languageEnglish));
+        showInfo(ui->labelOtaInfo, Tone::failure, pick(statustexts::imageFaultText(image)));
         return false;
     }
     snapshotParameterTable();
@@ -49,16 +49,16 @@ bool MainWindow::startUpgrade()
     worker.selectedDevice = uint8_t(index);
     worker.targetId = worker.deviceIds[index];
     qDebug() << "File name (QFileInfo):" << QFileInfo(firmwarePath).fileName();
-    ui->pushButtonInOtaMode->setText(tr2("Stop the upgrade", "停止升级"));
+    ui->pushButtonInOtaMode->setText(pick({"Stop the upgrade", "停止升级"}));
     otaIdle = false;
     worker.execute(cmdOtaErase);
-    showInfo(ui->labelOtaInfo, Tone::notice, tr2("Erasing flash, please wait...", "擦除flash,请等待..."));
+    showInfo(ui->labelOtaInfo, Tone::notice, pick({"Erasing flash, please wait...", "擦除flash,请等待..."}));
     return true;
 }
 
 void MainWindow::stopUpgrade()
 {
-    ui->pushButtonInOtaMode->setText(tr2("Erase", "启动升级"));
+    ui->pushButtonInOtaMode->setText(pick({"Erase", "启动升级"}));
     otaIdle = true;
     worker.execute(cmdOtaFinish);
 }
@@ -74,8 +74,8 @@ void MainWindow::on_pushButtonStartOta_clicked()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!otaIdle) {
-        const QString title = tr2("Firmware upgrade", "固件升级");
-        const QString question = tr2("An upgrade is running. Close the window all the same?", "正在升级固件，仍要关闭窗口吗？");
+        const QString title = pick({"Firmware upgrade", "固件升级"});
+        const QString question = pick({"An upgrade is running. Close the window all the same?", "正在升级固件，仍要关闭窗口吗？"});
         const bool close = askYesNo ? askYesNo(title, question)
                                     : QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
                                                             QMessageBox::No)

@@ -16,7 +16,7 @@ ParaCompareDialog::ParaCompareDialog(QWidget* parent, const QVector<CompareRow>&
     : QDialog(parent), rows(compared), english(inEnglish), apply(std::move(applyRow))
 {
     setObjectName(QStringLiteral("dialogParaCompare"));
-    setWindowTitle(text("Compare Para File", "参数文件对比"));
+    setWindowTitle(text({"Compare Para File", "参数文件对比"}));
     resize(820, 560);
 
     auto* info = new QLabel(heading, this);
@@ -25,9 +25,9 @@ ParaCompareDialog::ParaCompareDialog(QWidget* parent, const QVector<CompareRow>&
 
     table = new QTableWidget(rows.size(), ColumnCount, this);
     table->setObjectName(QStringLiteral("tableWidgetParaCompare"));
-    table->setHorizontalHeaderLabels({text("FunctionCode", "功能码"), text("Name", "名称"),
-                                      text("Value on drive", "驱动器上的值"), text("Value in file", "文件中的值"),
-                                      text("Result", "结果")});
+    table->setHorizontalHeaderLabels({text({"FunctionCode", "功能码"}), text({"Name", "名称"}),
+                                      text({"Value on drive", "驱动器上的值"}), text({"Value in file", "文件中的值"}),
+                                      text({"Result", "结果"})});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
@@ -38,7 +38,7 @@ ParaCompareDialog::ParaCompareDialog(QWidget* parent, const QVector<CompareRow>&
     for (int r = 0; r < rows.size(); ++r) {
         const CompareRow& row = rows[r];
         const QString cells[ColumnCount] = {parameterCodeText(row.code), row.name, row.driveValue, row.fileValue,
-                                            compareResultText(row.result, english)};
+                                            text(compareResultText(row.result))};
         for (int c = 0; c < ColumnCount; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setFlags(Qt::ItemIsEnabled);
@@ -57,10 +57,10 @@ ParaCompareDialog::ParaCompareDialog(QWidget* parent, const QVector<CompareRow>&
     report->setReadOnly(true);
     report->setMaximumHeight(110);
 
-    auto* applyButton = new QPushButton(text("Apply Selected", "应用所选"), this);
+    auto* applyButton = new QPushButton(text({"Apply Selected", "应用所选"}), this);
     applyButton->setObjectName(QStringLiteral("pushButtonApplyCompare"));
     applyButton->setMinimumHeight(30);
-    auto* closeButton = new QPushButton(text("Close", "关闭"), this);
+    auto* closeButton = new QPushButton(text({"Close", "关闭"}), this);
     closeButton->setObjectName(QStringLiteral("pushButtonCloseCompare"));
     closeButton->setMinimumHeight(30);
     connect(applyButton, &QPushButton::clicked, this, [this] { applySelected(); });
@@ -77,9 +77,9 @@ ParaCompareDialog::ParaCompareDialog(QWidget* parent, const QVector<CompareRow>&
     layout->addLayout(buttons);
 }
 
-QString ParaCompareDialog::text(const char* englishText, const char* chineseText) const
+QString ParaCompareDialog::text(const Bilingual& text) const
 {
-    return pickText(english, englishText, chineseText);
+    return text.in(english);
 }
 
 void ParaCompareDialog::applySelected()
@@ -92,18 +92,18 @@ void ParaCompareDialog::applySelected()
             continue;
         QString reason;
         if (!apply(rows[r], reason)) {
-            refused << parameterCodeText(rows[r].code) + QLatin1Char(' ') + rows[r].name + text(": ", "：") + reason;
+            refused << parameterCodeText(rows[r].code) + QLatin1Char(' ') + rows[r].name + text({": ", "："}) + reason;
             continue;
         }
         ++applied;
         // An applied value is a pending edit in the table now; it is not applied twice.
         box->setCheckState(Qt::Unchecked);
         box->setFlags(Qt::ItemIsEnabled);
-        table->item(r, ResultColumn)->setText(text("applied", "已应用"));
+        table->item(r, ResultColumn)->setText(text({"applied", "已应用"}));
     }
-    QString summary = text("Applied: ", "已应用：") + QString::number(applied);
+    QString summary = text({"Applied: ", "已应用："}) + QString::number(applied);
     if (!refused.isEmpty())
-        summary += text("; refused: ", "；未应用：") + QString::number(refused.size()) + QLatin1Char('\n')
+        summary += text({"; refused: ", "；未应用："}) + QString::number(refused.size()) + QLatin1Char('\n')
             + refused.join(QLatin1Char('\n'));
     report->setPlainText(summary);
 }

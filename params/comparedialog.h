@@ -26,7 +26,7 @@ public:
 
 private:
     void applySelected();
-    QString text(const char* english, const char* chinese) const;
+    QString text(const Bilingual& text) const;
 
     QVector<CompareRow> rows;
     bool english;

@@ -47,14 +47,14 @@ void MainWindow::checkTextCell(int row, uint16_t index)
     const TextEdit edit = checkTextEdit(entry.valueText, text);
     if (edit.verdict == EditVerdict::Invalid) {
         showInfo(ui->labelParaInfo, Tone::failure,
-                 tr2("modify writable characters ", "修改可写字符") + code
-                     + tr2(":The input contains non-ASCII characters!", ":输入字符含有非ASCII字符!"));
+                 pick({"modify writable characters ", "修改可写字符"}) + code
+                     + pick({":The input contains non-ASCII characters!", ":输入字符含有非ASCII字符!"}));
         item->setText(entry.valueText);
         item->setForeground(QBrush(Qt::black));
         entry.modified = 0;
         return;
     }
-    showInfo(ui->labelParaInfo, Tone::success, tr2("modify writable characters ", "修改可写字符") + code + QStringLiteral(":") + text);
+    showInfo(ui->labelParaInfo, Tone::success, pick({"modify writable characters ", "修改可写字符"}) + code + QStringLiteral(":") + text);
     if (edit.verdict == EditVerdict::Changed) {
         item->setForeground(QBrush(Qt::red));
         std::memcpy(entry.pendingText, edit.pendingText, sizeof entry.pendingText);
@@ -70,7 +70,7 @@ void MainWindow::checkNumberCell(int row, uint16_t index)
         return;
     WritableParamEntry& entry = worker.writableParams[index];
     const QString code = parameterCodeText(uint16_t(0x2000 + index));
-    const QString prefix = tr2("modify writable parameters ", "修改可写参数") + code;
+    const QString prefix = pick({"modify writable parameters ", "修改可写参数"}) + code;
     const NumberEdit edit = checkNumberEdit(entry, item->text());
     const auto revert = [&] {
         item->setText(entry.valueText);
@@ -79,11 +79,11 @@ void MainWindow::checkNumberCell(int row, uint16_t index)
     };
     switch (edit.verdict) {
     case EditVerdict::Invalid:
-        showInfo(ui->labelParaInfo, Tone::failure, prefix + tr2(":The input data is incorrect!", ":输入数据有误!"));
+        showInfo(ui->labelParaInfo, Tone::failure, prefix + pick({":The input data is incorrect!", ":输入数据有误!"}));
         revert();
         return;
     case EditVerdict::OutOfRange:
-        showInfo(ui->labelParaInfo, Tone::failure, prefix + tr2(":The input data is out of range!", ":输入数据超出范围!"));
+        showInfo(ui->labelParaInfo, Tone::failure, prefix + pick({":The input data is out of range!", ":输入数据超出范围!"}));
         revert();
         return;
     case EditVerdict::Unchanged:
@@ -116,7 +116,7 @@ void MainWindow::on_pushButtonRefreshTable_clicked()
     if (!selectDriveForTable())
         return;
     ui->pushButtonRefreshTable->setEnabled(false);
-    showInfo(ui->labelParaInfo, Tone::success, tr2("Start updating the parameter table！", "启动更新参数表！"));
+    showInfo(ui->labelParaInfo, Tone::success, pick({"Start updating the parameter table！", "启动更新参数表！"}));
     worker.execute(cmdReadParaTable);
 }
 

@@ -130,7 +130,7 @@ bool CsvSheetWriter::saveAs(const QString& path)
 void MainWindow::on_pushButtonExportExcel_clicked()
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss"));
-    showInfo(ui->labelParaInfo, Tone::success, tr2("File is exporting, please wait...", "文件导出中，请等待..."));
+    showInfo(ui->labelParaInfo, Tone::success, pick({"File is exporting, please wait...", "文件导出中，请等待..."}));
     const QString path = askSaveFileName(tr("Excel file"), QStringLiteral("./%1%2.xlsx").arg(QStringLiteral("mcu_"), stamp),
                                          tr("Excel Files(*.xlsx)"));
     if (path.isEmpty())
@@ -153,13 +153,13 @@ void MainWindow::on_pushButtonExportExcel_clicked()
     }
     const std::unique_ptr<SpreadsheetWriter> writer = spreadsheetWriterFor(path);
     if (!exportParameterSheet(*writer, headers, rows, path)) {
-        showInfo(ui->labelParaInfo, Tone::failure, tr2("File export failed: ", "文件导出失败：") + QDir::toNativeSeparators(path));
+        showInfo(ui->labelParaInfo, Tone::failure, pick({"File export failed: ", "文件导出失败："}) + QDir::toNativeSeparators(path));
         return;
     }
-    ui->labelParaInfo->setText(tr2("File export completed!", "文件导出完成!"));
+    ui->labelParaInfo->setText(pick({"File export completed!", "文件导出完成!"}));
 
-    const QString title = tr2("Complete", "完成");
-    const QString question = tr2("File exported. Open it now？", "文件已经导出，是否现在打开？");
+    const QString title = pick({"Complete", "完成"});
+    const QString question = pick({"File exported. Open it now？", "文件已经导出，是否现在打开？"});
     const bool open = askYesNo ? askYesNo(title, question)
                                : QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No)
                                      == QMessageBox::Yes;

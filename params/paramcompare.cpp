@@ -93,16 +93,16 @@ QVector<CompareRow> compareWithTable(const ParameterTable& table, const QVector<
     return rows;
 }
 
-QString compareResultText(CompareResult result, bool english)
+Bilingual compareResultText(CompareResult result)
 {
     switch (result) {
-    case CompareResult::Same: return pickText(english, "same", "相同");
-    case CompareResult::Differs: return pickText(english, "differs", "不同");
-    case CompareResult::OnlyInFile: return pickText(english, "only in the file", "仅文件中有");
-    case CompareResult::OnlyOnDrive: return pickText(english, "only on the drive", "仅驱动器上有");
-    case CompareResult::ReadOnlyOnDrive: return pickText(english, "read-only on the drive", "驱动器上只读");
-    case CompareResult::OutOfLimits: return pickText(english, "out of the drive's limits", "超出驱动器范围");
-    case CompareResult::TypeDiffers: return pickText(english, "different value type", "值类型不同");
+    case CompareResult::Same: return Bilingual("same", "相同");
+    case CompareResult::Differs: return Bilingual("differs", "不同");
+    case CompareResult::OnlyInFile: return Bilingual("only in the file", "仅文件中有");
+    case CompareResult::OnlyOnDrive: return Bilingual("only on the drive", "仅驱动器上有");
+    case CompareResult::ReadOnlyOnDrive: return Bilingual("read-only on the drive", "驱动器上只读");
+    case CompareResult::OutOfLimits: return Bilingual("out of the drive's limits", "超出驱动器范围");
+    case CompareResult::TypeDiffers: return Bilingual("different value type", "值类型不同");
     }
-    return QString();
+    return Bilingual();
 }

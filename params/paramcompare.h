@@ -35,4 +35,4 @@ struct CompareRow {
 // Drive values are those last read from the drive.
 QVector<CompareRow> compareWithTable(const ParameterTable& table, const QVector<ParamFileEntry>& file);
 
-QString compareResultText(CompareResult result, bool english);
+Bilingual compareResultText(CompareResult result);

@@ -320,57 +320,57 @@ bool writeParamFile(const QString& path, const ParamFile& file, QString& error)
     return true;
 }
 
-QString paramFileProblemText(const ParamFileProblem& p, bool english)
+Bilingual paramFileProblemText(const ParamFileProblem& p)
 {
-    const auto quoted = [english](const QString& s) {
-        return english ? QLatin1Char('"') + s + QLatin1Char('"') : QString::fromUtf8("“") + s + QString::fromUtf8("”");
+    const auto quoted = [](const QString& s) {
+        return Bilingual(QLatin1Char('"') + s + QLatin1Char('"'), QString::fromUtf8("“") + s + QString::fromUtf8("”"));
     };
-    const QString damaged = pickText(english, "Damaged parameter file: ", "参数文件已损坏：");
+    const Bilingual damaged = Bilingual("Damaged parameter file: ", "参数文件已损坏：");
     switch (p.error) {
     case ParamFileError::None:
-        return QString();
+        return Bilingual();
     case ParamFileError::ReadFailed:
-        return pickText(english, "Cannot read the parameter file ", "无法读取参数文件") + p.field
-            + pickText(english, ": ", "：") + p.detail;
+        return Bilingual("Cannot read the parameter file ", "无法读取参数文件") + p.field
+            + Bilingual(": ", "：") + p.detail;
     case ParamFileError::NotJson:
         if (p.field.isEmpty())
-            return pickText(english, "Not a parameter file: the file is empty", "不是参数文件：文件为空");
-        return english ? QStringLiteral("Not a parameter file: the content is not JSON (%1 at byte %2)").arg(p.detail, p.field)
-                       : QString::fromUtf8("不是参数文件：内容不是JSON（第%1字节：%2）").arg(p.field, p.detail);
+            return Bilingual("Not a parameter file: the file is empty", "不是参数文件：文件为空");
+        return Bilingual(QStringLiteral("Not a parameter file: the content is not JSON (%1 at byte %2)").arg(p.detail, p.field),
+                         QString::fromUtf8("不是参数文件：内容不是JSON（第%1字节：%2）").arg(p.field, p.detail));
     case ParamFileError::Truncated:
-        return damaged + pickText(english, "the file ends early, after ", "文件提前结束，仅有") + p.detail
-            + pickText(english, " bytes", "字节");
+        return damaged + Bilingual("the file ends early, after ", "文件提前结束，仅有") + p.detail
+            + Bilingual(" bytes", "字节");
     case ParamFileError::NotParameterFile:
         if (p.field.isEmpty())
-            return pickText(english, "Not a parameter file: the JSON holds no object", "不是参数文件：JSON中没有对象");
-        return pickText(english, "Not a parameter file: the format name is ", "不是参数文件：格式名为")
-            + (p.detail.isEmpty() ? pickText(english, "missing", "空") : quoted(p.detail))
-            + pickText(english, ", expected ", "，应为") + quoted(QString::fromLatin1(paramFileFormatName));
+            return Bilingual("Not a parameter file: the JSON holds no object", "不是参数文件：JSON中没有对象");
+        return Bilingual("Not a parameter file: the format name is ", "不是参数文件：格式名为")
+            + (p.detail.isEmpty() ? Bilingual("missing", "空") : quoted(p.detail))
+            + Bilingual(", expected ", "，应为") + quoted(QString::fromLatin1(paramFileFormatName));
     case ParamFileError::NewerVersion:
-        return pickText(english, "Parameter file version ", "参数文件版本") + p.detail
-            + pickText(english, " is newer than this program reads (", "高于本程序可读的版本（")
-            + QString::number(paramFileVersion) + pickText(english, ")", "）");
+        return Bilingual("Parameter file version ", "参数文件版本") + p.detail
+            + Bilingual(" is newer than this program reads (", "高于本程序可读的版本（")
+            + QString::number(paramFileVersion) + Bilingual(")", "）");
     case ParamFileError::MissingField:
-        return damaged + pickText(english, "the field ", "缺少字段") + quoted(p.field)
-            + pickText(english, " is missing", "");
+        return damaged + Bilingual("the field ", "缺少字段") + quoted(p.field)
+            + Bilingual(" is missing", "");
     case ParamFileError::WrongFieldType: {
         static const char* const words[][2] = {
             {"string", "字符串"}, {"number", "数字"}, {"array", "数组"}, {"object", "对象"}};
-        QString word = p.detail;
+        Bilingual word = Bilingual::same(p.detail);
         for (const auto& w : words)
             if (p.detail == QLatin1String(w[0]))
-                word = pickText(english, w[0], w[1]);
-        return damaged + pickText(english, "the field ", "字段") + quoted(p.field)
-            + pickText(english, " should be of type ", "应为") + word;
+                word = Bilingual(w[0], w[1]);
+        return damaged + Bilingual("the field ", "字段") + quoted(p.field)
+            + Bilingual(" should be of type ", "应为") + word;
     }
     case ParamFileError::BadFieldValue:
-        return damaged + pickText(english, "the field ", "字段") + quoted(p.field)
-            + pickText(english, " has an invalid value ", "的值无效：") + quoted(p.detail);
+        return damaged + Bilingual("the field ", "字段") + quoted(p.field)
+            + Bilingual(" has an invalid value ", "的值无效：") + quoted(p.detail);
     case ParamFileError::DuplicateEntry:
-        return damaged + pickText(english, "function code ", "功能码") + p.detail
-            + pickText(english, " appears twice", "出现两次");
+        return damaged + Bilingual("function code ", "功能码") + p.detail
+            + Bilingual(" appears twice", "出现两次");
     }
-    return QString();
+    return Bilingual();
 }
 
 QString snapshotFileName(uint64_t mcuId, const QDateTime& time)

@@ -9,6 +9,8 @@
 #include <QVector>
 #include <cstdint>
 
+#include "ui/bilingual.h"
+
 struct ParameterTable;
 
 extern const char* const paramFileFormatName;  // "torvane-parameters"
@@ -65,7 +67,7 @@ bool readParamFile(const QString& path, ParamFile& file, ParamFileProblem& probl
 bool writeParamFile(const QString& path, const ParamFile& file, QString& error);
 
 // The message that tells the operator what is wrong with a file.
-QString paramFileProblemText(const ParamFileProblem& problem, bool english);
+Bilingual paramFileProblemText(const ParamFileProblem& problem);
 
 // "mcu_" + 16 hex digits + "_" + yyyy_MM_dd_hhmmss_zzz + ".json"
 QString snapshotFileName(uint64_t mcuId, const QDateTime& time);

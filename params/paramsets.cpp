@@ -65,44 +65,44 @@ void MainWindow::on_pushButtonSaveParaFile_clicked()
     if (!paramTableShown)
         return;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss"));
-    const QString path = askSaveFileName(tr2("Save parameter file", "保存参数文件"),
+    const QString path = askSaveFileName(pick({"Save parameter file", "保存参数文件"}),
                                          QStringLiteral("./mcu_%1_%2.json").arg(mcuIdText(paramTableMcuId), stamp),
-                                         tr2("Parameter files(*.json)", "参数文件(*.json)"));
+                                         pick({"Parameter files(*.json)", "参数文件(*.json)"}));
     if (path.isEmpty())
         return;
     QString error;
     if (!writeParamFile(path, paramFileOfTable(true), error)) {
         showInfo(ui->labelParaInfo, Tone::failure,
-                 tr2("Parameter file not saved: ", "参数文件保存失败：") + QDir::toNativeSeparators(path)
-                     + tr2(" (", "（") + error + tr2(")", "）"));
+                 pick({"Parameter file not saved: ", "参数文件保存失败："}) + QDir::toNativeSeparators(path)
+                     + pick({" (", "（"}) + error + pick({")", "）"}));
         return;
     }
-    showInfo(ui->labelParaInfo, Tone::success, tr2("Parameter file saved: ", "参数文件已保存：") + QDir::toNativeSeparators(path));
+    showInfo(ui->labelParaInfo, Tone::success, pick({"Parameter file saved: ", "参数文件已保存："}) + QDir::toNativeSeparators(path));
 }
 
 void MainWindow::on_pushButtonLoadParaFile_clicked()
 {
     if (!paramTableShown)
         return;
-    const QString path = askOpenFileName(tr2("Load parameter file", "载入参数文件"), QStringLiteral("."),
-                                         tr2("Parameter files(*.json)", "参数文件(*.json)"));
+    const QString path = askOpenFileName(pick({"Load parameter file", "载入参数文件"}), QStringLiteral("."),
+                                         pick({"Parameter files(*.json)", "参数文件(*.json)"}));
     if (path.isEmpty())
         return;
     ParamFile file;
     ParamFileProblem problem;
     if (!readParamFile(path, file, problem)) {
-        showInfo(ui->labelParaInfo, Tone::failure, paramFileProblemText(problem, languageEnglish));
+        showInfo(ui->labelParaInfo, Tone::failure, pick(paramFileProblemText(problem)));
         return;
     }
     const auto drive = [](uint8_t canId, uint64_t mcuId) {
         return QStringLiteral("CAN ID %1, MCU %2").arg(canId).arg(mcuIdText(mcuId));
     };
-    QString heading = tr2("File: ", "文件：") + QDir::toNativeSeparators(path) + QLatin1Char('\n')
-        + tr2("Saved from: ", "保存自：") + drive(file.canId, file.mcuId);
+    QString heading = pick({"File: ", "文件："}) + QDir::toNativeSeparators(path) + QLatin1Char('\n')
+        + pick({"Saved from: ", "保存自："}) + drive(file.canId, file.mcuId);
     if (!file.model.isEmpty())
         heading += QStringLiteral(", ") + file.model;
     heading += QStringLiteral(", ") + file.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
-        + QLatin1Char('\n') + tr2("Compared with: ", "对比驱动器：") + drive(paramTableCanId, paramTableMcuId);
+        + QLatin1Char('\n') + pick({"Compared with: ", "对比驱动器："}) + drive(paramTableCanId, paramTableMcuId);
     ParaCompareDialog dialog(this, compareWithTable(worker, file.entries), heading, languageEnglish,
                              [this](const CompareRow& row, QString& reason) { return applyFileValue(row, reason); });
     dialog.exec();
@@ -119,7 +119,7 @@ bool MainWindow::applyFileValue(const CompareRow& row, QString& reason)
         && table->item(tableRow, nameColumn)->text() == row.name)
         item = table->item(tableRow, valueColumn);
     if (!item) {
-        reason = tr2("the table no longer shows this entry", "参数表中已无此项");
+        reason = pick({"the table no longer shows this entry", "参数表中已无此项"});
         return false;
     }
     EditVerdict verdict = EditVerdict::Invalid;
@@ -128,19 +128,19 @@ bool MainWindow::applyFileValue(const CompareRow& row, QString& reason)
     else if (kind == WritableParam && (item->flags() & Qt::ItemIsEditable))
         verdict = checkNumberEdit(worker.writableParams[index], row.fileValue).verdict;
     else {
-        reason = tr2("read-only on the drive", "驱动器上只读");
+        reason = pick({"read-only on the drive", "驱动器上只读"});
         return false;
     }
     switch (verdict) {
     case EditVerdict::Invalid:
-        reason = kind == WritableString ? tr2("The input contains non-ASCII characters!", "输入字符含有非ASCII字符!")
-                                        : tr2("The input data is incorrect!", "输入数据有误!");
+        reason = kind == WritableString ? pick({"The input contains non-ASCII characters!", "输入字符含有非ASCII字符!"})
+                                        : pick({"The input data is incorrect!", "输入数据有误!"});
         return false;
     case EditVerdict::OutOfRange:
-        reason = tr2("The input data is out of range!", "输入数据超出范围!");
+        reason = pick({"The input data is out of range!", "输入数据超出范围!"});
         return false;
     case EditVerdict::Unchanged:
-        reason = tr2("the drive already holds this value", "驱动器已是此值");
+        reason = pick({"the drive already holds this value", "驱动器已是此值"});
         return false;
     case EditVerdict::Changed:
         break;
@@ -194,13 +194,13 @@ void MainWindow::snapshotParameterTable()
     const QString path = folder + snapshotFileName(paramTableMcuId, QDateTime::currentDateTime());
     QString error;
     if (!QDir().mkpath(folder))
-        error = tr2("the folder cannot be created", "无法创建文件夹");
+        error = pick({"the folder cannot be created", "无法创建文件夹"});
     else if (writeParamFile(path, paramFileOfTable(false), error)) {
-        logLine(tr2("Parameter snapshot saved：", "参数快照已保存：") + QDir::toNativeSeparators(path));
+        logLine(pick({"Parameter snapshot saved：", "参数快照已保存："}) + QDir::toNativeSeparators(path));
         return;
     }
-    logFailure(tr2("Parameter snapshot not saved：", "参数快照未能保存：") + QDir::toNativeSeparators(path)
-               + tr2(" (", "（") + error + tr2(")", "）"));
+    logFailure(pick({"Parameter snapshot not saved：", "参数快照未能保存："}) + QDir::toNativeSeparators(path)
+               + pick({" (", "（"}) + error + pick({")", "）"}));
 }
 
 void MainWindow::logFailure(const QString& text)

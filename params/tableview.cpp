@@ -40,7 +40,7 @@ void MainWindow::resetParameterTable()
         table->setColumnWidth(c, parameterColumnWidths[c]);
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section {color: black;border: 1px solid #6c6c6c;}"));
-    table->setHorizontalHeaderLabels(parameterHeaders(languageEnglish));
+    table->setHorizontalHeaderLabels(pickEach(parameterHeaders()));
     table->verticalHeader()->setDefaultSectionSize(9);
     table->setRowCount(30);
 
@@ -73,7 +73,7 @@ void MainWindow::buildParameterRows()
                 const WritableStringEntry& e = worker.writableStrings[index];
                 texts[1] = e.name;
                 texts[2] = QStringLiteral("String");
-                texts[3] = tr2("read/write", "读/写");
+                texts[3] = pick({"read/write", "读/写"});
                 texts[6] = e.valueText;
                 editable = true;
                 break;
@@ -82,7 +82,7 @@ void MainWindow::buildParameterRows()
                 const ReadOnlyStringEntry& e = worker.readOnlyStrings[index];
                 texts[1] = e.name;
                 texts[2] = QStringLiteral("String");
-                texts[3] = tr2("read-only", "只读");
+                texts[3] = pick({"read-only", "只读"});
                 texts[6] = e.valueText;
                 break;
             }
@@ -91,11 +91,11 @@ void MainWindow::buildParameterRows()
                 texts[1] = e.name;
                 texts[2] = valueTypeName(e.valueType);
                 if (index < worker.setupCount)
-                    texts[3] = tr2("Setup", "配置");
+                    texts[3] = pick({"Setup", "配置"});
                 else if (e.attribute != 0)
-                    texts[3] = tr2("read/write", "读/写");
+                    texts[3] = pick({"read/write", "读/写"});
                 else
-                    texts[3] = tr2("Set", "设定");
+                    texts[3] = pick({"Set", "设定"});
                 texts[4] = limitToText(e.valueType, e.maxValue, e.decimals);
                 texts[5] = limitToText(e.valueType, e.minValue, e.decimals);
                 e.valueText = valueToText(e.valueType, e.value);
@@ -109,7 +109,7 @@ void MainWindow::buildParameterRows()
                 const ReadOnlyParamEntry& e = worker.readOnlyParams[index];
                 texts[1] = e.name;
                 texts[2] = valueTypeName(e.valueType);
-                texts[3] = tr2("read-only", "只读");
+                texts[3] = pick({"read-only", "只读"});
                 texts[6] = valueToText(e.valueType, e.value);
                 channelNames << e.name;
                 break;

@@ -101,12 +101,12 @@ const BitText writeBits[] = {
 };
 
 template <size_t N>
-QString bitTexts(bool english, uint32_t flags, const BitText (&table)[N])
+Bilingual bitTexts(uint32_t flags, const BitText (&table)[N])
 {
-    QString out;
+    Bilingual out;
     for (const BitText& b : table)
         if (flags & b.bit)
-            out += pickText(english || !b.chinese, b.english, b.chinese ? b.chinese : b.english);
+            out += Bilingual(b.english, b.chinese ? b.chinese : b.english);
     return out;
 }
 
@@ -231,34 +231,34 @@ TextEdit checkTextEdit(const QString& current, const QString& text)
     return edit;
 }
 
-QString downloadErrorText(bool english, uint32_t flags, uint16_t incompleteCode)
+Bilingual downloadErrorText(uint32_t flags, uint16_t incompleteCode)
 {
-    QString text = QStringLiteral("Error updating parameter table code:0X") + QString::number(flags, 16)
-        + bitTexts(true, flags, downloadBits);
+    Bilingual text = QStringLiteral("Error updating parameter table code:0X") + QString::number(flags, 16)
+        + bitTexts(flags, downloadBits);
     if (flags & deIncompleteEntry) {
         const QString code = parameterCodeText(incompleteCode);
-        text += english ? QStringLiteral("/Incomplete entry ") + code
-                        : QString::fromUtf8("/参数 ") + code + QString::fromUtf8(" 不完整");
+        text += Bilingual(QStringLiteral("/Incomplete entry ") + code,
+                          QString::fromUtf8("/参数 ") + code + QString::fromUtf8(" 不完整"));
     }
     return text;
 }
 
-QString readErrorText(bool english, uint16_t code, uint32_t flags)
+Bilingual readErrorText(uint16_t code, uint32_t flags)
 {
-    return pickText(english, "Read parameter ", "读取参数") + parameterCodeText(code)
-        + pickText(english, "An error occurred:", "发生错误:") + bitTexts(english, flags, readBits);
+    return Bilingual("Read parameter ", "读取参数") + parameterCodeText(code)
+        + Bilingual("An error occurred:", "发生错误:") + bitTexts(flags, readBits);
 }
 
-QString writeErrorText(bool english, uint16_t code, uint32_t flags)
+Bilingual writeErrorText(uint16_t code, uint32_t flags)
 {
-    return pickText(english, "Write parameter ", "写参数") + parameterCodeText(code)
-        + pickText(english, "An error occurred:", "发生错误:") + bitTexts(english, flags, writeBits);
+    return Bilingual("Write parameter ", "写参数") + parameterCodeText(code)
+        + Bilingual("An error occurred:", "发生错误:") + bitTexts(flags, writeBits);
 }
 
-QString scopeErrorText(bool english, uint32_t flags, uint16_t rangeHigh, uint16_t rangeLow)
+Bilingual scopeErrorText(uint32_t flags, uint16_t rangeHigh, uint16_t rangeLow)
 {
-    QString text = pickText(english, "The oscilloscope configuration sent an error:", "示波器配置发送错误:")
-        + QString::number(flags, 16) + bitTexts(english, flags, scopeBits);
+    Bilingual text = Bilingual("The oscilloscope configuration sent an error:", "示波器配置发送错误:")
+        + QString::number(flags, 16) + bitTexts(flags, scopeBits);
     if (flags & 0x02)
         text += QString::number(rangeLow) + QStringLiteral("~") + QString::number(rangeHigh);
     return text;
@@ -266,10 +266,10 @@ QString scopeErrorText(bool english, uint32_t flags, uint16_t rangeHigh, uint16_
 
 const int parameterColumnWidths[7] = {100, 120, 60, 60, 80, 80, 10};
 
-QStringList parameterHeaders(bool english)
+QVector<Bilingual> parameterHeaders()
 {
-    return {pickText(english, "FunctionCode", "功能码"), pickText(english, "Name", "名称"),
-            pickText(english, "ParameterType", "参数类型"), pickText(english, "Attribute", "属性"),
-            pickText(english, "MaxValue", "最大值"), pickText(english, "MinValue", "最小值"),
-            pickText(english, "CurrentValue", "当前值")};
+    return {Bilingual("FunctionCode", "功能码"), Bilingual("Name", "名称"),
+            Bilingual("ParameterType", "参数类型"), Bilingual("Attribute", "属性"),
+            Bilingual("MaxValue", "最大值"), Bilingual("MinValue", "最小值"),
+            Bilingual("CurrentValue", "当前值")};
 }

@@ -6,7 +6,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <cstdint>
+
+#include "ui/bilingual.h"
 
 struct WritableParamEntry;
 
@@ -44,14 +47,14 @@ struct TextEdit {
 TextEdit checkTextEdit(const QString& current, const QString& text);
 
 // "Error updating parameter table code:0X" + word + bit texts (English in both
-// languages), then the entry left incomplete, if any, in the language asked for.
-QString downloadErrorText(bool english, uint32_t flags, uint16_t incompleteCode);
-QString readErrorText(bool english, uint16_t code, uint32_t flags);
-QString writeErrorText(bool english, uint16_t code, uint32_t flags);
+// languages), then the entry left incomplete, if any.
+Bilingual downloadErrorText(uint32_t flags, uint16_t incompleteCode);
+Bilingual readErrorText(uint16_t code, uint32_t flags);
+Bilingual writeErrorText(uint16_t code, uint32_t flags);
 // The oscilloscope's error word; with bit 1 the drive's range (its reply words 2 and 1) follows.
-QString scopeErrorText(bool english, uint32_t flags, uint16_t rangeHigh, uint16_t rangeLow);
+Bilingual scopeErrorText(uint32_t flags, uint16_t rangeHigh, uint16_t rangeLow);
 
 // The seven column titles of the parameter table.
-QStringList parameterHeaders(bool english);
+QVector<Bilingual> parameterHeaders();
 // Pixel widths of the seven columns.
 extern const int parameterColumnWidths[7];

@@ -22,10 +22,9 @@ void selectByText(QComboBox* combo, const QString& text)
 void MainWindow::reactAdapter(int code)
 {
     using namespace statustexts;
-    const bool english = languageEnglish;
     switch (code) {
     case stDeviceDetected: {
-        const QString text = detectionText(worker.lastUid, worker.lastCanId, english);
+        const QString text = pick(detectionText(worker.lastUid, worker.lastCanId));
         showInfo(ui->labelOtaInfo, Tone::success, text);
         showStatus(text);
         if (worker.deviceListChanged) {
@@ -40,58 +39,58 @@ void MainWindow::reactAdapter(int code)
     }
     case stAdapterProbeTimeout:
         setSerialRate(serialRateTable[1]);
-        showStatus(configuringSerialText(serialRateTable[1], english));
+        showStatus(pick(configuringSerialText(serialRateTable[1])));
         baudProbeIndex = 1;
         worker.execute(cmdAdapterEnterConfig);
         break;
     case stAdapterReady:
         ui->pushButtonGetDevInfo->setEnabled(true);
-        showStatus(adapterReadyText(english));
+        showStatus(pick(adapterReadyText()));
         break;
     case stBaudScanTimeout:
         if (baudProbeIndex < 12)
             ++baudProbeIndex;  // a replayed failure must not wrap round to the working rate
         if (baudProbeIndex <= 11) {
             setSerialRate(serialRateTable[baudProbeIndex]);
-            showStatus(configuringSerialText(serialRateTable[baudProbeIndex], english));
+            showStatus(pick(configuringSerialText(serialRateTable[baudProbeIndex])));
             worker.execute(cmdAdapterEnterConfig);
         } else {
-            showStatus(adapterFailedText(english));
+            showStatus(pick(adapterFailedText()));
         }
         break;
     case stBaudScanAnswered:
         worker.execute(cmdAdapterConfigStep);
         break;
     case stAdapterSetupFailed:
-        showStatus(adapterFailedText(english));
+        showStatus(pick(adapterFailedText()));
         break;
     case stAdapterSetupDone:
         setSerialRate(serialRateTable[0]);
-        showStatus(adapterReadyText(english));
+        showStatus(pick(adapterReadyText()));
         worker.execute(cmdProbeAdapter);
         break;
     case stModuleBaudRate: {
-        const ModuleSetting setting = moduleBaudRate(worker.adapterBaudCode, english);
-        showInfo(ui->label_3, Tone::success, moduleConnectedText(english));
-        selectByText(ui->comboBox_usb, setting.comboText);
-        showInfo(ui->label_4, Tone::success, setting.label);
+        const ModuleSetting setting = moduleBaudRate(worker.adapterBaudCode);
+        showInfo(ui->label_3, Tone::success, pick(moduleConnectedText()));
+        selectByText(ui->comboBox_usb, pick(setting.comboText));
+        showInfo(ui->label_4, Tone::success, pick(setting.label));
         break;
     }
     case stModuleLegacyFirmware:
-        showInfo(ui->label_3, Tone::success, moduleConnectedText(english));
-        showInfo(ui->label_4, Tone::success, moduleLegacyFirmwareText(english));
+        showInfo(ui->label_3, Tone::success, pick(moduleConnectedText()));
+        showInfo(ui->label_4, Tone::success, pick(moduleLegacyFirmwareText()));
         break;
     case stModuleBaudChanged:
-        showInfo(ui->label_4, Tone::success, moduleBaudChangedText(english));
+        showInfo(ui->label_4, Tone::success, pick(moduleBaudChangedText()));
         break;
     case stModuleFrameType: {
-        const ModuleSetting setting = moduleFrameType(worker.adapterFrameCode, english);
-        showInfo(ui->label_6, Tone::success, setting.label);
-        selectByText(ui->comboBox_cantype, setting.comboText);
+        const ModuleSetting setting = moduleFrameType(worker.adapterFrameCode);
+        showInfo(ui->label_6, Tone::success, pick(setting.label));
+        selectByText(ui->comboBox_cantype, pick(setting.comboText));
         break;
     }
     case stModuleFrameTypeChanged:
-        showInfo(ui->label_6, Tone::success, moduleFrameTypeChangedText(english));
+        showInfo(ui->label_6, Tone::success, pick(moduleFrameTypeChangedText()));
         break;
     default:
         break;

@@ -8,13 +8,13 @@
 void MainWindow::reactDevice(int code)
 {
     using namespace statustexts;
-    QString line = deviceCodeText(code, languageEnglish);
+    QString line = pick(deviceCodeText(code));
     if (deviceCodeTakesSuffix(code))
         line += ui->comboBoxDev->currentText();
     logLine(line);
 
     if (code == stEncoderCalModeOk) {
-        logLine(calibrationWaitText(languageEnglish));
+        logLine(pick(calibrationWaitText()));
     } else if (code == stCanIdSetOk) {
         // Offer the next id; the field's own handler keeps it within 1..127.
         worker.newCanId = uint8_t(worker.newCanId + 1);

@@ -6,16 +6,15 @@
 
 #include <memory>
 
-#include "ui/bilingual.h"
 #include "ui/mainwindow.h"
 #include "ui/tone.h"
 #include "ui_mainwindow.h"
 
 namespace livestatus {
 
-QString ageText(qint64 ageMs, bool english)
+Bilingual ageText(qint64 ageMs)
 {
-    return QString::number(double(qMax<qint64>(0, ageMs)) / 1000.0, 'f', 1) + pickText(english, " s", " 秒");
+    return QString::number(double(qMax<qint64>(0, ageMs)) / 1000.0, 'f', 1) + Bilingual(" s", " 秒");
 }
 
 bool isStale(bool reporting, qint64 silentMs)
@@ -23,33 +22,32 @@ bool isStale(bool reporting, qint64 silentMs)
     return reporting && silentMs >= staleAfterMs;
 }
 
-Texts panelTexts(const statustexts::MotorFeedback* feedback, qint64 ageMs, bool stale, bool english)
+Texts panelTexts(const statustexts::MotorFeedback* feedback, qint64 ageMs, bool stale)
 {
     using namespace statustexts;
     Texts t;
     t.stale = stale;
     if (!feedback) {
-        t.age = pickText(english, "no frame yet", "尚无反馈");
+        t.age = Bilingual("no frame yet", "尚无反馈");
         return t;
     }
     t.position = feedbackNumber(feedback->position);
     t.velocity = feedbackNumber(feedback->velocity);
     t.torque = feedbackNumber(feedback->torque);
     t.temperature = feedbackNumber(feedback->temperature);
-    t.mode = modeName(feedback->mode, english);
+    t.mode = modeName(feedback->mode);
     t.faulty = !feedback->noFault;
     // The log's fault texts, each after a slash; the panel leaves out the first one.
-    t.fault = t.faulty ? feedbackFaultTexts(feedback->faultFlags, false, english).mid(1)
-                       : pickText(english, "none", "无");
-    t.age = ageText(ageMs, english);
+    t.fault = t.faulty ? feedbackFaultTexts(feedback->faultFlags, false).mid(1) : Bilingual("none", "无");
+    t.age = ageText(ageMs);
     return t;
 }
 
 }  // namespace livestatus
 
 LiveStatus::LiveStatus(const LiveStatusLabels& l, std::function<int()> selected, std::function<bool()> reportingOn,
-                       std::function<bool()> inEnglish)
-    : labels(l), selectedDrive(std::move(selected)), reporting(std::move(reportingOn)), english(std::move(inEnglish))
+                       std::function<QString(const Bilingual&)> inLanguage)
+    : labels(l), selectedDrive(std::move(selected)), reporting(std::move(reportingOn)), pick(std::move(inLanguage))
 {
     auto monotonic = std::make_shared<QElapsedTimer>();
     monotonic->start();
@@ -104,15 +102,15 @@ void LiveStatus::redraw()
 
     const Last& entry = last[size_t(id)];
     const qint64 silent = now - (entry.seen && (!on || entry.atMs > reportingSinceMs) ? entry.atMs : reportingSinceMs);
-    const Texts t = panelTexts(entry.seen ? &entry.feedback : nullptr, now - entry.atMs, isStale(on, silent), english());
+    const Texts t = panelTexts(entry.seen ? &entry.feedback : nullptr, now - entry.atMs, isStale(on, silent));
     labels.position->setText(t.position);
     labels.velocity->setText(t.velocity);
     labels.torque->setText(t.torque);
     labels.temperature->setText(t.temperature);
-    labels.mode->setText(t.mode);
-    labels.fault->setText(t.fault);
+    labels.mode->setText(pick(t.mode));
+    labels.fault->setText(pick(t.fault));
     setTone(labels.fault, !entry.seen ? Tone::neutral : t.faulty ? Tone::failure : Tone::success);
-    labels.age->setText(t.age);
+    labels.age->setText(pick(t.age));
     setTone(labels.age, t.stale ? Tone::failure : Tone::neutral);
 }
 
@@ -126,7 +124,7 @@ void MainWindow::setUpLiveStatus()
         return index >= 0 && index < maxDevices ? int(worker.deviceIds[index]) : -1;
     };
     liveStatus = std::make_unique<LiveStatus>(labels, selected, [this] { return !reportIdle; },
-                                              [this] { return languageEnglish; });
+                                              [this](const Bilingual& text) { return pick(text); });
     // Runs on every clear of the list (index -1) and on every change of the selected drive.
     connect(ui->comboBoxDev, QOverload<int>::of(&QComboBox::currentIndexChanged), liveStatus.get(),
             [this](int index) { liveStatus->selectionChanged(index >= 0 && index < maxDevices); });

@@ -22,14 +22,15 @@ constexpr int redrawPeriodMs = 50;     // 20 redraws a second at most
 constexpr qint64 staleAfterMs = 1000;  // reporting is on and nothing came for this long
 
 struct Texts {
-    QString position, velocity, torque, temperature, mode, fault, age;
+    QString position, velocity, torque, temperature;
+    Bilingual mode, fault, age;
     bool faulty = false;  // fault flags set
     bool stale = false;   // the age is shown in red
 };
 
 // `feedback` is null while the drive has sent no frame; `ageMs` is the age of its last frame.
-Texts panelTexts(const statustexts::MotorFeedback* feedback, qint64 ageMs, bool stale, bool english);
-QString ageText(qint64 ageMs, bool english);
+Texts panelTexts(const statustexts::MotorFeedback* feedback, qint64 ageMs, bool stale);
+Bilingual ageText(qint64 ageMs);
 // Reporting is on and `silentMs` (since the later of the last frame and the switch-on) reached a second.
 bool isStale(bool reporting, qint64 silentMs);
 
@@ -48,9 +49,9 @@ struct LiveStatusLabels {
 class LiveStatus : public QObject {
 public:
     // `selectedDrive` gives the CAN id of the drive selected in the list (-1: none),
-    // `reporting` whether periodic reporting is on, `english` the language of the moment.
+    // `reporting` whether periodic reporting is on, `pick` the text in the window's language.
     LiveStatus(const LiveStatusLabels& labels, std::function<int()> selectedDrive, std::function<bool()> reporting,
-               std::function<bool()> english);
+               std::function<QString(const Bilingual&)> pick);
 
     // A feedback frame as the log shows it.
     void record(const statustexts::MotorFeedback& feedback);
@@ -73,7 +74,7 @@ private:
     LiveStatusLabels labels;
     std::function<int()> selectedDrive;
     std::function<bool()> reporting;
-    std::function<bool()> english;
+    std::function<QString(const Bilingual&)> pick;
     bool wasReporting = false;
     qint64 reportingSinceMs = 0;
     QTimer redrawTimer;

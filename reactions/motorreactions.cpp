@@ -11,7 +11,6 @@ QString motorModelName;
 void MainWindow::reactMotor(int code)
 {
     using namespace statustexts;
-    const bool english = languageEnglish;
     switch (code) {
     case stMotorFeedback: {
         MotorFeedback fb;
@@ -24,31 +23,30 @@ void MainWindow::reactMotor(int code)
         for (int i = 0; i < 6; ++i)
             fb.faultFlags[i] = worker.fbFaultFlags[i];
         fb.noFault = worker.fbNoFault;
-        logLine(feedbackLine(fb, english));
+        logLine(pick(feedbackLine(fb)));
         liveStatus->record(fb);
         break;
     }
     case stFaultReport:
-        logLine(faultReport(worker.sourceId, worker.faultWord, worker.warningWord, english));
+        logLine(pick(faultReport(worker.sourceId, worker.faultWord, worker.warningWord)));
         break;
     case stEncoderCalProgress:
-        logLine(calibrationProgressLine(worker.calRotorAngle, worker.calFluxAngle, worker.calSensorValue, english));
+        logLine(pick(calibrationProgressLine(worker.calRotorAngle, worker.calFluxAngle, worker.calSensorValue)));
         break;
     case stEncoderCalResult:
-        logLine(calibrationResultLine(worker.sourceId, worker.calSerial, worker.calArrayIndex, worker.calCorrection,
-                                      english));
+        logLine(pick(calibrationResultLine(worker.sourceId, worker.calSerial, worker.calArrayIndex, worker.calCorrection)));
         break;
     case stEncoderCalDone:
-        logLine(calibrationDoneLine(worker.sourceId, worker.encoderOffset, english));
+        logLine(pick(calibrationDoneLine(worker.sourceId, worker.encoderOffset)));
         break;
     case stHallCalDone:
-        for (const QString& line : hallLines(worker.sourceId, worker.hallFaultFlags, worker.hallWarnFlags,
-                                             worker.hallSensorFlags, english))
-            logLine(line);
+        for (const Bilingual& line :
+             hallLines(worker.sourceId, worker.hallFaultFlags, worker.hallWarnFlags, worker.hallSensorFlags))
+            logLine(pick(line));
         break;
     case stMotorModel:
         motorModelName = modelName(worker.motorModelCode);
-        showInfo(ui->label_motortype, Tone::success, modelLabel(motorModelName, english));
+        showInfo(ui->label_motortype, Tone::success, pick(modelLabel(motorModelName)));
         break;
     default:
         break;

@@ -18,19 +18,19 @@ void MainWindow::reactScope(int code)
 
     switch (code) {
     case stScopeConfigError:
-        showInfo(info, Tone::failure, scopeErrorText(languageEnglish, worker.paramErrorFlags, worker.freqReplyWord1, worker.freqReplyWord2));
+        showInfo(info, Tone::failure, pick(scopeErrorText(worker.paramErrorFlags, worker.freqReplyWord1, worker.freqReplyWord2)));
         break;
     case stScopeConfigTimeout:
-        showInfo(info, Tone::failure, tr2("Oscilloscope configuration timeout!", "示波器配置超时！"));
+        showInfo(info, Tone::failure, pick({"Oscilloscope configuration timeout!", "示波器配置超时！"}));
         break;
     case stScopeFreqOk:
-        showInfo(info, Tone::success, tr2("Frequency configuration successful!", "频率配置成功！"));
+        showInfo(info, Tone::success, pick({"Frequency configuration successful!", "频率配置成功！"}));
         worker.scopeConfigCursor = 0;
         worker.execute(cmdScopeChannels);
         break;
     case stScopeChannelsOk:
-        ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
-        showInfo(info, Tone::success, tr2("The channel configuration was successful！", "通道配置成功！"));
+        ui->pushButtonEchoStart->setText(pick({"Start", "启动"}));
+        showInfo(info, Tone::success, pick({"The channel configuration was successful！", "通道配置成功！"}));
         ui->waveShow->clearChannels();
         for (int k = 0; k < 8; ++k)
             ui->waveShow->setChannelName(k, scopeChannelLabels[k]);
@@ -43,21 +43,21 @@ void MainWindow::reactScope(int code)
         if (worker.waveFailure != recordfile::WriteFailure::none) {
             showWaveFileFailure();
         } else {
-            showInfo(info, Tone::success, tr2("A winner never stops trying", "成功停止"));
+            showInfo(info, Tone::success, pick({"A winner never stops trying", "成功停止"}));
         }
-        ui->pushButtonEchoStart->setText(tr2("Start", "启动"));
+        ui->pushButtonEchoStart->setText(pick({"Start", "启动"}));
         ui->pushButtonEchoSet->setEnabled(true);
         ui->lineEditSetEchoFre->setEnabled(true);
         for (QComboBox* box : channelSelectors())
             box->setEnabled(true);
         if (worker.droppedSamples > 0) {
-            logLine(tr2("Incomplete samples dropped: ", "丢弃不完整样本：") + QString::number(worker.droppedSamples));
+            logLine(pick({"Incomplete samples dropped: ", "丢弃不完整样本："}) + QString::number(worker.droppedSamples));
             worker.droppedSamples = 0;
         }
         break;
     case stScopeStopUnconfirmed:
         // The stream may still run: the button keeps offering the stop.
-        showInfo(info, Tone::failure, tr2("The oscilloscope did not confirm the stop", "示波器未确认停止"));
+        showInfo(info, Tone::failure, pick({"The oscilloscope did not confirm the stop", "示波器未确认停止"}));
         ui->pushButtonEchoStart->setEnabled(true);
         ui->pushButtonEchoSet->setEnabled(true);
         ui->lineEditSetEchoFre->setEnabled(true);

@@ -42,17 +42,22 @@ int nearestSample(const QVector<QCPGraphData>& window, double key)
     return int((key - before->key <= after->key - key ? before : after) - window.cbegin());
 }
 
-QString cursorReadout(bool english, double timeA, double timeB, const QVector<CursorChannel>& channels)
+Bilingual cursorReadout(double timeA, double timeB, const QVector<CursorChannel>& channels)
 {
     const double delta = timeB - timeA;
-    QString text = QStringLiteral("A: %1 s   B: %2 s\nΔt: %3 s   1/Δt: %4")
-                       .arg(QString::number(timeA, 'f', 6), QString::number(timeB, 'f', 6),
-                            QString::number(delta, 'f', 6),
-                            delta == 0 ? QStringLiteral("-") : QString::number(1 / delta, 'g', 6) + QStringLiteral(" Hz"));
-    for (const CursorChannel& channel : channels)
-        text += QStringLiteral("\n%1%2A %3   B %4   Δ %5")
-                    .arg(channel.name, pickText(english, ": ", "："), exactValue(channel.type, channel.atA),
-                         exactValue(channel.type, channel.atB), exactValue(channel.type, channel.atB - channel.atA));
+    Bilingual text = Bilingual::same(
+        QStringLiteral("A: %1 s   B: %2 s\nΔt: %3 s   1/Δt: %4")
+            .arg(QString::number(timeA, 'f', 6), QString::number(timeB, 'f', 6), QString::number(delta, 'f', 6),
+                 delta == 0 ? QStringLiteral("-") : QString::number(1 / delta, 'g', 6) + QStringLiteral(" Hz")));
+    const Bilingual separator(": ", "：");
+    const QString line = QStringLiteral("\n%1%2A %3   B %4   Δ %5");
+    for (const CursorChannel& channel : channels) {
+        const QString atA = exactValue(channel.type, channel.atA);
+        const QString atB = exactValue(channel.type, channel.atB);
+        const QString change = exactValue(channel.type, channel.atB - channel.atA);
+        text += Bilingual(line.arg(channel.name, separator.english, atA, atB, change),
+                          line.arg(channel.name, separator.chinese, atA, atB, change));
+    }
     return text;
 }
 

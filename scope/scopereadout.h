@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <qcustomplot.h>
 
+#include "ui/bilingual.h"
+
 namespace scopereadout {
 
 // Index of the sample whose key is nearest to `key` (the earlier one on a tie), -1 when the window is empty.
@@ -19,7 +21,7 @@ struct CursorChannel {
     double atA = 0, atB = 0;  // values of the samples nearest to the cursors
 };
 // Times of cursors A and B, Δt and 1/Δt, then one line per channel: name, value at A, at B, B − A.
-QString cursorReadout(bool english, double timeA, double timeB, const QVector<CursorChannel>& channels);
+Bilingual cursorReadout(double timeA, double timeB, const QVector<CursorChannel>& channels);
 
 // A value as the decoding produced it, for its channel type: integers in
 // full, floating-point values in the shortest text that reads back exactly.

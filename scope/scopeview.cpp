@@ -20,8 +20,8 @@ void MainWindow::showCursorReadout()
         return;
     }
     if (!plot->cursorPlaced(0) || !plot->cursorPlaced(1)) {
-        label->setText(plot->cursorPlaced(0) ? tr2("Click the plot to place cursor B", "单击波形放置游标B")
-                                             : tr2("Click the plot to place cursor A", "单击波形放置游标A"));
+        label->setText(plot->cursorPlaced(0) ? pick({"Click the plot to place cursor B", "单击波形放置游标B"})
+                                             : pick({"Click the plot to place cursor A", "单击波形放置游标A"}));
         return;
     }
     const double timeA = plot->cursorTime(0);
@@ -35,14 +35,14 @@ void MainWindow::showCursorReadout()
         channels.append({plot->channelGraph(k)->name(), worker.channelTypes[k], window.at(nearestSample(window, timeA)).value,
                          window.at(nearestSample(window, timeB)).value});
     }
-    label->setText(cursorReadout(languageEnglish, timeA, timeB, channels));
+    label->setText(pick(cursorReadout(timeA, timeB, channels)));
 }
 
 bool MainWindow::exportScope(const QString& fileName, QString& cause)
 {
     const ExportFormat format = exportFormatOf(fileName);
     if (format == ExportFormat::Unknown) {
-        cause = tr2("the name must end in .csv, .png or .pdf", "文件名须以.csv、.png或.pdf结尾");
+        cause = pick({"the name must end in .csv, .png or .pdf", "文件名须以.csv、.png或.pdf结尾"});
         return false;
     }
     waveDisplay* plot = ui->waveShow;
@@ -66,7 +66,7 @@ bool MainWindow::exportScope(const QString& fileName, QString& cause)
     }
     if (!written) {
         cause = file.error() != QFileDevice::NoError ? file.errorString()
-                                                     : tr2("the image could not be drawn", "图像无法生成");
+                                                     : pick({"the image could not be drawn", "图像无法生成"});
         file.cancelWriting();
         return false;
     }

@@ -27,19 +27,19 @@ void MainWindow::on_pushButtonSaveWave_clicked()
                                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss")));
     const QString name = askSaveFileName(tr("Wave file"), proposed, QStringLiteral("TXT Files(*.txt)"));
     if (name.isEmpty()) {
-        showInfo(ui->label_selChInfo, Tone::notice, tr2("No data save file specified！", "未指定数据保存文件！"));
+        showInfo(ui->label_selChInfo, Tone::notice, pick({"No data save file specified！", "未指定数据保存文件！"}));
         return;
     }
     if (!worker.openWaveFile(name)) {
-        showInfo(ui->label_selChInfo, Tone::failure, tr2("The data save file is invalid！", "数据保存文件无效！"));
+        showInfo(ui->label_selChInfo, Tone::failure, pick({"The data save file is invalid！", "数据保存文件无效！"}));
         return;
     }
-    ui->pushButtonSaveWave->setText(tr2("Stop saving", "停止保存"));
+    ui->pushButtonSaveWave->setText(pick({"Stop saving", "停止保存"}));
 }
 
 void MainWindow::resetWaveSaveButton()
 {
-    ui->pushButtonSaveWave->setText(tr2("Data saving", "数据保存"));
+    ui->pushButtonSaveWave->setText(pick({"Data saving", "数据保存"}));
 }
 
 void MainWindow::onWaveFileFailed()
@@ -51,5 +51,5 @@ void MainWindow::onWaveFileFailed()
 void MainWindow::showWaveFileFailure()
 {
     showInfo(ui->label_selChInfo, Tone::failure,
-             statustexts::waveFileFailureText(worker.waveFailure, worker.waveLinesKept, languageEnglish));
+             pick(statustexts::waveFileFailureText(worker.waveFailure, worker.waveLinesKept)));
 }

@@ -89,7 +89,7 @@ void ParamsFileTest::roundTripComparesSame()
 
     ParamFile loaded;
     ParamFileProblem problem;
-    QVERIFY2(readParamFile(path, loaded, problem), qPrintable(paramFileProblemText(problem, true)));
+    QVERIFY2(readParamFile(path, loaded, problem), qPrintable(paramFileProblemText(problem).english));
     QCOMPARE(loaded.canId, driveId);
     QCOMPARE(loaded.mcuId, driveUid);
     QCOMPARE(loaded.model, QString("M-60"));
@@ -177,7 +177,7 @@ void ParamsFileTest::compareResults()
     }
     ParamFile loaded;
     ParamFileProblem problem;
-    QVERIFY2(parseParamFile(serializeParamFile(f), loaded, problem), qPrintable(paramFileProblemText(problem, true)));
+    QVERIFY2(parseParamFile(serializeParamFile(f), loaded, problem), qPrintable(paramFileProblemText(problem).english));
 
     const QVector<CompareRow> rows = compareWithTable(d.w.worker, loaded.entries);
     int others = 0;
@@ -188,7 +188,7 @@ void ParamsFileTest::compareResults()
             continue;
         }
         QCOMPARE(int(row.result), result);
-        QCOMPARE(compareResultText(row.result, true), english);
+        QCOMPARE(compareResultText(row.result).english, english);
         QCOMPARE(row.writable(), row.result == CompareResult::Differs);
         if (field == "value")
             QCOMPARE(row.fileValue, text);
@@ -284,8 +284,8 @@ void ParamsFileTest::damagedFilesAreRefused()
     QVERIFY(!parseParamFile(bytes, file, problem));
     QCOMPARE(int(problem.error), error);
     if (!english.isEmpty()) {
-        QCOMPARE(paramFileProblemText(problem, true), english);
-        QCOMPARE(paramFileProblemText(problem, false), chinese);
+        QCOMPARE(paramFileProblemText(problem).english, english);
+        QCOMPARE(paramFileProblemText(problem).chinese, chinese);
     }
     QCOMPARE(file.model, QString("untouched"));
 }

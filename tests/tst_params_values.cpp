@@ -221,26 +221,26 @@ void ParamsValuesTest::errorTexts_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("download 0x0C") << downloadErrorText(false, 0x0C, 0)
+    QTest::newRow("download 0x0C") << downloadErrorText(0x0C, 0).chinese
                                    << QString("Error updating parameter table code:0Xc/Number missing frame/Discontinuous numbering");
-    QTest::newRow("download counts") << downloadErrorText(false, 0x481, 0x2005)
+    QTest::newRow("download counts") << downloadErrorText(0x481, 0x2005).chinese
                                      << QString("Error updating parameter table code:0X481/Illegal type"
                                                 "/Wrong number of writable strings/Wrong number of read-only parameters");
-    QTest::newRow("incomplete entry, English") << downloadErrorText(true, 0x820, 0x2005)
+    QTest::newRow("incomplete entry, English") << downloadErrorText(0x820, 0x2005).english
                                                << QString("Error updating parameter table code:0X820/Missing frames"
                                                           "/Incomplete entry 0X2005");
-    QTest::newRow("incomplete entry, Chinese") << downloadErrorText(false, 0x800, 0x300a)
+    QTest::newRow("incomplete entry, Chinese") << downloadErrorText(0x800, 0x300a).chinese
                                                << QString::fromUtf8("Error updating parameter table code:0X800/参数 0X300a 不完整");
-    QTest::newRow("read status, English") << readErrorText(true, 0x2003, 0x01)
+    QTest::newRow("read status, English") << readErrorText(0x2003, 0x01).english
                                           << QString("Read parameter 0X2003An error occurred:/No function code");
-    QTest::newRow("read, Chinese") << readErrorText(false, 0x000a, 0x16)
+    QTest::newRow("read, Chinese") << readErrorText(0x000a, 0x16).chinese
                                    << QString::fromUtf8("读取参数0X000a发生错误:/类型错误/漏帧/编号不匹配");
-    QTest::newRow("write range") << writeErrorText(true, 0x2001, 0x40)
+    QTest::newRow("write range") << writeErrorText(0x2001, 0x40).english
                                  << QString("Write parameter 0X2001An error occurred:/Setting data out of range");
-    QTest::newRow("write mismatch order") << writeErrorText(true, 0x2001, 0xC002)
+    QTest::newRow("write mismatch order") << writeErrorText(0x2001, 0xC002).english
                                           << QString("Write parameter 0X2001An error occurred:/No such parameter"
                                                      "/Command mismatch/Parameter mismatch");
-    QTest::newRow("write, Chinese") << writeErrorText(false, 0x0003, 0x0200)
+    QTest::newRow("write, Chinese") << writeErrorText(0x0003, 0x0200).chinese
                                     << QString::fromUtf8("写参数0X0003发生错误:/保存失败");
 }
 
@@ -253,8 +253,8 @@ void ParamsValuesTest::errorTexts()
 
 void ParamsValuesTest::headers()
 {
-    QCOMPARE(parameterHeaders(true).join('|'), QString("FunctionCode|Name|ParameterType|Attribute|MaxValue|MinValue|CurrentValue"));
-    QCOMPARE(parameterHeaders(false).join('|'), QString::fromUtf8("功能码|名称|参数类型|属性|最大值|最小值|当前值"));
+    QCOMPARE(pickEach(parameterHeaders(), true).join('|'), QString("FunctionCode|Name|ParameterType|Attribute|MaxValue|MinValue|CurrentValue"));
+    QCOMPARE(pickEach(parameterHeaders(), false).join('|'), QString::fromUtf8("功能码|名称|参数类型|属性|最大值|最小值|当前值"));
     QCOMPARE(parameterCodeText(0x3005), QString("0X3005"));
     QCOMPARE(parameterCodeText(0x2a0f), QString("0X2a0f"));
 }

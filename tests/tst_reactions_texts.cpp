@@ -91,7 +91,7 @@ void TestReactionTexts::feedbackLine()
     for (int f : flags)
         fb.faultFlags[f] = true;
     fb.noFault = flags.isEmpty();
-    QCOMPARE(statustexts::feedbackLine(fb, english), expected);
+    QCOMPARE(statustexts::feedbackLine(fb).in(english), expected);
 }
 
 void TestReactionTexts::faultReport_data()
@@ -128,7 +128,7 @@ void TestReactionTexts::faultReport()
     QFETCH(uint, warningWord);
     QFETCH(bool, english);
     QFETCH(QString, expected);
-    QCOMPARE(statustexts::faultReport(3, faultWord, warningWord, english), expected);
+    QCOMPARE(statustexts::faultReport(3, faultWord, warningWord).in(english), expected);
 }
 
 void TestReactionTexts::calibrationLines_data()
@@ -137,21 +137,21 @@ void TestReactionTexts::calibrationLines_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("progress, English")
-        << calibrationProgressLine(1.25f, -3.5f, 4095, true)
+        << calibrationProgressLine(1.25f, -3.5f, 4095).english
         << QString::fromUtf8("Encoder calibration - rotor angle：1.2500 Stator flux angle:-3.5000 Sensor Value:4095");
-    QTest::newRow("progress, Chinese") << calibrationProgressLine(0.0f, 6.28318f, 0, false)
+    QTest::newRow("progress, Chinese") << calibrationProgressLine(0.0f, 6.28318f, 0).chinese
                                        << QString::fromUtf8("编码器标定中-转子角度：0.0000 定子磁链角度：6.2832 传感器值：0");
     QTest::newRow("result, negative correction, English")
-        << calibrationResultLine(7, 2, 31, -123456, true)
+        << calibrationResultLine(7, 2, 31, -123456).english
         << QString::fromUtf8(
                "Encoder Calibration Results - Equipment：7 serial number:2 Array number:31 Correction value:-123456");
-    QTest::newRow("result, Chinese") << calibrationResultLine(127, 65535, 0, 42, false)
+    QTest::newRow("result, Chinese") << calibrationResultLine(127, 65535, 0, 42).chinese
                                      << QString::fromUtf8("编码器标定结果-设备：127 编号：65535 数组序号：0 校正值：42");
-    QTest::newRow("done, English") << calibrationDoneLine(5, 0.125f, true)
+    QTest::newRow("done, English") << calibrationDoneLine(5, 0.125f).english
                                    << QString::fromUtf8(
                                           "Encoder calibration completed - equipment：5 Encoder Electrical Offset：0.125000");
     QTest::newRow("done, Chinese keeps the English offset label")
-        << calibrationDoneLine(5, -1.5f, false)
+        << calibrationDoneLine(5, -1.5f).chinese
         << QString::fromUtf8("编码器标定完成-设备：5 Encoder Electrical Offset：-1.500000");
 }
 
@@ -205,7 +205,7 @@ void TestReactionTexts::hallLines()
     uint8_t flags[6];
     for (int i = 0; i < 6; ++i)
         flags[i] = uint8_t(sensors[i]);
-    const QStringList lines = statustexts::hallLines(9, uint8_t(faultFlags), uint8_t(warnFlags), flags, english);
+    const QStringList lines = pickEach(statustexts::hallLines(9, uint8_t(faultFlags), uint8_t(warnFlags), flags), english);
     QCOMPARE(lines.size(), 7);
     QCOMPARE(lines.at(line), expected);
 }
@@ -241,8 +241,8 @@ void TestReactionTexts::modelName()
     QFETCH(int, code);
     QFETCH(QString, name);
     QCOMPARE(statustexts::modelName(uint8_t(code)), name);
-    QCOMPARE(modelLabel(name, true), "motor type " + name);
-    QCOMPARE(modelLabel(name, false), QString::fromUtf8("电机类型 ") + name);
+    QCOMPARE(modelLabel(name).english, "motor type " + name);
+    QCOMPARE(modelLabel(name).chinese, QString::fromUtf8("电机类型 ") + name);
 }
 
 void TestReactionTexts::detection_data()
@@ -271,8 +271,8 @@ void TestReactionTexts::detection()
     QFETCH(QString, english);
     QFETCH(QString, chinese);
     QCOMPARE(detectionEntry(uint8_t(canId), mcuId), entry);
-    QCOMPARE(detectionText(mcuId, uint8_t(canId), true), english);
-    QCOMPARE(detectionText(mcuId, uint8_t(canId), false), chinese);
+    QCOMPARE(detectionText(mcuId, uint8_t(canId)).english, english);
+    QCOMPARE(detectionText(mcuId, uint8_t(canId)).chinese, chinese);
 }
 
 void TestReactionTexts::moduleBaudRate_data()
@@ -300,12 +300,11 @@ void TestReactionTexts::moduleBaudRate()
     QFETCH(QString, combo);
     QFETCH(QString, english);
     QFETCH(QString, chinese);
-    const ModuleSetting en = statustexts::moduleBaudRate(uint8_t(code), true);
-    const ModuleSetting zh = statustexts::moduleBaudRate(uint8_t(code), false);
-    QCOMPARE(en.comboText, combo);
-    QCOMPARE(zh.comboText, combo);
-    QCOMPARE(en.label, english);
-    QCOMPARE(zh.label, chinese);
+    const ModuleSetting setting = statustexts::moduleBaudRate(uint8_t(code));
+    QCOMPARE(setting.comboText.english, combo);
+    QCOMPARE(setting.comboText.chinese, combo);
+    QCOMPARE(setting.label.english, english);
+    QCOMPARE(setting.label.chinese, chinese);
 }
 
 void TestReactionTexts::moduleFrameType_data()
@@ -329,9 +328,9 @@ void TestReactionTexts::moduleFrameType()
     QFETCH(bool, english);
     QFETCH(QString, combo);
     QFETCH(QString, label);
-    const ModuleSetting setting = statustexts::moduleFrameType(uint8_t(code), english);
-    QCOMPARE(setting.comboText, combo);
-    QCOMPARE(setting.label, label);
+    const ModuleSetting setting = statustexts::moduleFrameType(uint8_t(code));
+    QCOMPARE(setting.comboText.in(english), combo);
+    QCOMPARE(setting.label.in(english), label);
 }
 
 void TestReactionTexts::moduleTexts_data()
@@ -339,24 +338,24 @@ void TestReactionTexts::moduleTexts_data()
     QTest::addColumn<QString>("actual");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("connected en") << moduleConnectedText(true) << "Connected module";
-    QTest::newRow("connected zh") << moduleConnectedText(false) << QString::fromUtf8("已连接模块");
-    QTest::newRow("59 en") << moduleLegacyFirmwareText(true)
+    QTest::newRow("connected en") << moduleConnectedText().english << "Connected module";
+    QTest::newRow("connected zh") << moduleConnectedText().chinese << QString::fromUtf8("已连接模块");
+    QTest::newRow("59 en") << moduleLegacyFirmwareText().english
                            << "Please upgrade the latest firmware to obtain the function of modifying the baud rate";
-    QTest::newRow("59 zh") << moduleLegacyFirmwareText(false) << QString::fromUtf8("请升级最新固件以获取修改波特率功能");
-    QTest::newRow("60 en") << moduleBaudChangedText(true)
+    QTest::newRow("59 zh") << moduleLegacyFirmwareText().chinese << QString::fromUtf8("请升级最新固件以获取修改波特率功能");
+    QTest::newRow("60 en") << moduleBaudChangedText().english
                            << "The CAN baud rate of the module has been modified successfully. Re-plugging and "
                               "unplugging will take effect";
-    QTest::newRow("60 zh") << moduleBaudChangedText(false) << QString::fromUtf8("模块CAN波特率已修改成功，重新插拔生效");
-    QTest::newRow("62 en") << moduleFrameTypeChangedText(true)
+    QTest::newRow("60 zh") << moduleBaudChangedText().chinese << QString::fromUtf8("模块CAN波特率已修改成功，重新插拔生效");
+    QTest::newRow("62 en") << moduleFrameTypeChangedText().english
                            << "The module frame type has been modified successfully. Re-plugging and unplugging will "
                               "take effect";
-    QTest::newRow("62 zh") << moduleFrameTypeChangedText(false) << QString::fromUtf8("模块帧类型已修改成功，重新插拔生效");
-    QTest::newRow("serial scan en") << configuringSerialText(9600, true)
+    QTest::newRow("62 zh") << moduleFrameTypeChangedText().chinese << QString::fromUtf8("模块帧类型已修改成功，重新插拔生效");
+    QTest::newRow("serial scan en") << configuringSerialText(9600).english
                                     << QString::fromUtf8("Configuring a Serial Interface：9600");
-    QTest::newRow("serial scan zh") << configuringSerialText(1152000, false) << QString::fromUtf8("配置串口：1152000");
-    QTest::newRow("ready zh") << adapterReadyText(false) << QString::fromUtf8("CAN模块配置成功！");
-    QTest::newRow("failed en") << adapterFailedText(true)
+    QTest::newRow("serial scan zh") << configuringSerialText(1152000).chinese << QString::fromUtf8("配置串口：1152000");
+    QTest::newRow("ready zh") << adapterReadyText().chinese << QString::fromUtf8("CAN模块配置成功！");
+    QTest::newRow("failed en") << adapterFailedText().english
                                << QString::fromUtf8("The CAN module configuration failed. Please check the CAN device "
                                                     "and its configuration！");
 }
@@ -403,8 +402,8 @@ void TestReactionTexts::deviceCodeTexts()
     QFETCH(QString, english);
     QFETCH(QString, chinese);
     QFETCH(bool, suffix);
-    QCOMPARE(deviceCodeText(code, true), english);
-    QCOMPARE(deviceCodeText(code, false), chinese);
+    QCOMPARE(deviceCodeText(code).english, english);
+    QCOMPARE(deviceCodeText(code).chinese, chinese);
     QCOMPARE(deviceCodeTakesSuffix(code), suffix);
 }
 

@@ -17,14 +17,14 @@ void MainWindow::on_pushButtonlanguage_clicked()
 
     // Refilling the run-mode list runs its reaction with the blank item.
     ui->comboBoxRunMode->clear();
-    ui->comboBoxRunMode->addItems(runModeItems(languageEnglish));
+    ui->comboBoxRunMode->addItems(pickEach(runModeItems()));
     ui->comboBox_cantype->clear();
-    ui->comboBox_cantype->addItems(canTypeItems(languageEnglish));
+    ui->comboBox_cantype->addItems(pickEach(canTypeItems()));
 
     resetParameterTable();
     StateUpdate();
 
-    showStatus(languageSwitchStatusText(languageEnglish));
+    showStatus(pick(languageSwitchStatusText()));
     applyLanguageTable();
 }
 
@@ -33,5 +33,5 @@ void MainWindow::applyLanguageTable()
     LanguageTable::instance().apply(this, languageEnglish);
     showCursorReadout();
     // The capture button names what its next click does, whatever text was captured.
-    ui->pushButtonSaveLog->setText(logActive ? tr2("Stop Saving Log", "停止保存日志") : tr2("Save Log", "保存日志"));
+    ui->pushButtonSaveLog->setText(logActive ? pick({"Stop Saving Log", "停止保存日志"}) : pick({"Save Log", "保存日志"}));
 }

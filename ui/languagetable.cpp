@@ -120,24 +120,20 @@ QTabWidget* tabWidgetOf(const QWidget* page, int& index)
 
 }  // namespace
 
-QString languageSwitchStatusText(bool english)
+Bilingual languageSwitchStatusText()
 {
-    return pickText(english, "Please select and open a COM port!", "请选择串口并打开！");
+    return Bilingual("Please select and open a COM port!", "请选择串口并打开！");
 }
 
-QStringList runModeItems(bool english)
+QVector<Bilingual> runModeItems()
 {
-    if (english)
-        return {QString(), "MIT", "CSP", "Velocity", "Current", "PP"};
-    QStringList items{QStringLiteral(" ")};
-    for (const char* mode : {"运控模式", "位置模式", "速度模式", "电流模式", "插补位置模式"})
-        items << QString::fromUtf8(mode);
-    return items;
+    return {Bilingual(QString(), QStringLiteral(" ")), Bilingual("MIT", "运控模式"),  Bilingual("CSP", "位置模式"),
+            Bilingual("Velocity", "速度模式"),           Bilingual("Current", "电流模式"), Bilingual("PP", "插补位置模式")};
 }
 
-QStringList canTypeItems(bool english)
+QVector<Bilingual> canTypeItems()
 {
-    return {QString(), pickText(english, "Standard Frame", "标准帧"), pickText(english, "Extended Frame", "扩展帧")};
+    return {Bilingual(), Bilingual("Standard Frame", "标准帧"), Bilingual("Extended Frame", "扩展帧")};
 }
 
 LanguageTable& LanguageTable::instance()
@@ -252,5 +248,5 @@ void LanguageTable::apply(QWidget* root, bool english) const
     if (!english && !captured)
         return;
     for (std::size_t i = 0; i < count; ++i)
-        setText(root, entries[i], english ? QString::fromUtf8(entries[i].english) : entries[i].savedChinese);
+        setText(root, entries[i], Bilingual(QString::fromUtf8(entries[i].english), entries[i].savedChinese).in(english));
 }

@@ -4,9 +4,11 @@
 // window first switched to English (captured once per run, kept to the end).
 
 #include <QString>
-#include <QStringList>
+#include <QVector>
 
 #include <cstddef>
+
+#include "ui/bilingual.h"
 
 class QWidget;
 
@@ -26,11 +28,11 @@ struct LanguageEntry {
 };
 
 // The status bar message that each switch leaves behind.
-QString languageSwitchStatusText(bool english);
+Bilingual languageSwitchStatusText();
 
 // The six run-mode items (first blank) and the three frame-type items (first empty).
-QStringList runModeItems(bool english);
-QStringList canTypeItems(bool english);
+QVector<Bilingual> runModeItems();
+QVector<Bilingual> canTypeItems();
 
 class LanguageTable {
 public:

@@ -27,21 +27,21 @@ void MainWindow::on_pushButtonSaveLog_clicked()
         logFile.close();
         logFileName.clear();
         logActive = false;
-        ui->pushButtonSaveLog->setText(tr2("Save Log", "保存日志"));
+        ui->pushButtonSaveLog->setText(pick({"Save Log", "保存日志"}));
         return;
     }
 
     logFileName.clear();
     const QString proposedName = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    const QString chosen = askSaveFileName(tr2(" Log storage", "日志保存"), proposedName, QStringLiteral("Log File(*.log)"));
+    const QString chosen = askSaveFileName(pick({" Log storage", "日志保存"}), proposedName, QStringLiteral("Log File(*.log)"));
     if (chosen.isEmpty()) {
-        showInfo(ui->labelOtaInfo, Tone::notice, tr2("No log file specified！", "未指定日志文件！"));
+        showInfo(ui->labelOtaInfo, Tone::notice, pick({"No log file specified！", "未指定日志文件！"}));
         return;
     }
 
     logFileName = chosen;
     if (!recordfile::openForAppend(logFile, logFileName)) {
-        showInfo(ui->labelOtaInfo, Tone::failure, tr2("Invalid log file！", "日志文件无效！"));
+        showInfo(ui->labelOtaInfo, Tone::failure, pick({"Invalid log file！", "日志文件无效！"}));
         return;
     }
 
@@ -51,7 +51,7 @@ void MainWindow::on_pushButtonSaveLog_clicked()
         return;
     view->captureFile = &logFile;
     view->clear();
-    ui->pushButtonSaveLog->setText(tr2("Stop Saving Log", "停止保存日志"));
+    ui->pushButtonSaveLog->setText(pick({"Stop Saving Log", "停止保存日志"}));
 }
 
 void MainWindow::writeLogPiece()
@@ -73,6 +73,6 @@ void endFailedLogCapture(MainWindow& w, recordfile::WriteFailure cause)
     w.logFile.close();
     w.logFileName.clear();
     w.logActive = false;
-    w.ui->pushButtonSaveLog->setText(w.tr2("Save Log", "保存日志"));
-    showInfo(w.ui->labelOtaInfo, Tone::failure, statustexts::logCaptureFailureText(cause, w.languageEnglish));
+    w.ui->pushButtonSaveLog->setText(w.pick({"Save Log", "保存日志"}));
+    showInfo(w.ui->labelOtaInfo, Tone::failure, w.pick(statustexts::logCaptureFailureText(cause)));
 }

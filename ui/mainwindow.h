@@ -59,8 +59,9 @@ public:
     // other faster than the eye, it is repainted once per period of this timer.
     QTimer txDisplayTimer;
 
-    // The English or the Chinese literal, by the language of this moment.
-    QString tr2(const char* english, const char* chinese) const;
+    // The text in the language of this moment: the window's only choice of language.
+    QString pick(const Bilingual& text) const;
+    QStringList pickEach(const QVector<Bilingual>& texts) const;
     // The status bar's message, kept until the next one.
     void showStatus(const QString& text);
 
@@ -103,7 +104,7 @@ public:
 
     // ---- controls/ ---------------------------------------------------------
     void setDeviceControlsEnabled(bool enabled);
-    void runDeviceCommand(unsigned code, const char* english, const char* chinese);
+    void runDeviceCommand(unsigned code, const Bilingual& action);
     void sendParamWrite(uint8_t target, uint16_t index, const uint8_t value[4]);
     void sendParamWriteFloat(uint16_t index, float value);
     void clampMotionField(class QLineEdit* field, float low, float high);

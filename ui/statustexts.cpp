@@ -61,24 +61,24 @@ const HallText hallWarnings[] = {
 };
 
 template <size_t N>
-QString hallTexts(const HallText (&table)[N], uint8_t flags, bool summary, bool english)
+Bilingual hallTexts(const HallText (&table)[N], uint8_t flags, bool summary)
 {
-    QString out;
+    Bilingual out;
     for (const HallText& t : table) {
         const int bit = summary ? t.summaryBit : t.sensorBit;
         if (bit >= 0 && (flags >> bit) & 1u)
-            out += pickText(english, t.english, t.chinese);
+            out += Bilingual(t.english, t.chinese);
     }
     return out;
 }
 
 template <size_t N>
-QString reportBitLines(const BitText (&table)[N], uint32_t word, bool english)
+Bilingual reportBitLines(const BitText (&table)[N], uint32_t word)
 {
-    QString out;
+    Bilingual out;
     for (const BitText& t : table)
         if ((word >> t.bit) & 1u)
-            out += QStringLiteral("  ") + pickText(english, t.english, t.chinese) + QStringLiteral("\r\n");
+            out += QStringLiteral("  ") + Bilingual(t.english, t.chinese) + QStringLiteral("\r\n");
     return out;
 }
 
@@ -89,88 +89,85 @@ QString feedbackNumber(float x)
     return f4(x);
 }
 
-QString modeName(int mode, bool english)
+Bilingual modeName(int mode)
 {
     switch (mode) {
-    case 1: return pickText(english, "Calibration", "标定");
-    case 2: return QStringLiteral("MOTOR");
-    case 3: return QStringLiteral("BRAKE");
-    default: return QStringLiteral("RESET");
+    case 1: return Bilingual("Calibration", "标定");
+    case 2: return Bilingual::same(QStringLiteral("MOTOR"));
+    case 3: return Bilingual::same(QStringLiteral("BRAKE"));
+    default: return Bilingual::same(QStringLiteral("RESET"));
     }
 }
 
-QString feedbackFaultTexts(const bool faultFlags[6], bool noFault, bool english)
+Bilingual feedbackFaultTexts(const bool faultFlags[6], bool noFault)
 {
-    QString out;
+    Bilingual out;
     for (const BitText& t : feedbackFaults)
         if (faultFlags[t.bit])
-            out += pickText(english, t.english, t.chinese);
+            out += Bilingual(t.english, t.chinese);
     if (noFault)
-        out += pickText(english, "None", "无");
+        out += Bilingual("None", "无");
     return out;
 }
 
-QString feedbackLine(const MotorFeedback& fb, bool english)
+Bilingual feedbackLine(const MotorFeedback& fb)
 {
-    QString line;
-    line.reserve(128);
-    line += pickText(english, "Motor:", "电机：") + QString::number(fb.sourceId);
-    line += pickText(english, " Location:", " 位置：") + f4(fb.position);
-    line += pickText(english, " speed:", " 速度：") + f4(fb.velocity);
-    line += pickText(english, " Torque:", " 力矩：") + f4(fb.torque);
-    line += pickText(english, " model:", " 模式：") + modeName(fb.mode, english);
-    line += pickText(english, " temperature ", " 温度 ") + f4(fb.temperature);
-    line += pickText(english, " Fault:", " 故障：") + feedbackFaultTexts(fb.faultFlags, fb.noFault, english);
+    Bilingual line;
+    line += Bilingual("Motor:", "电机：") + QString::number(fb.sourceId);
+    line += Bilingual(" Location:", " 位置：") + f4(fb.position);
+    line += Bilingual(" speed:", " 速度：") + f4(fb.velocity);
+    line += Bilingual(" Torque:", " 力矩：") + f4(fb.torque);
+    line += Bilingual(" model:", " 模式：") + modeName(fb.mode);
+    line += Bilingual(" temperature ", " 温度 ") + f4(fb.temperature);
+    line += Bilingual(" Fault:", " 故障：") + feedbackFaultTexts(fb.faultFlags, fb.noFault);
     return line;
 }
 
-QString faultReport(uint8_t sourceId, uint32_t faultWord, uint32_t warningWord, bool english)
+Bilingual faultReport(uint8_t sourceId, uint32_t faultWord, uint32_t warningWord)
 {
     const QString crlf = QStringLiteral("\r\n");
-    QString text = pickText(english, "Motor:", "电机：") + QString::number(sourceId);
-    text += crlf + pickText(english, "Fault：", "故障：") + crlf;
-    text += reportBitLines(reportFaults, faultWord, english);
-    text += crlf + pickText(english, "Warning：", "警告：") + crlf;
-    text += reportBitLines(reportWarnings, warningWord, english);
+    Bilingual text = Bilingual("Motor:", "电机：") + QString::number(sourceId);
+    text += crlf + Bilingual("Fault：", "故障：") + crlf;
+    text += reportBitLines(reportFaults, faultWord);
+    text += crlf + Bilingual("Warning：", "警告：") + crlf;
+    text += reportBitLines(reportWarnings, warningWord);
     return text;
 }
 
-QString calibrationProgressLine(float rotorAngle, float fluxAngle, uint16_t sensorValue, bool english)
+Bilingual calibrationProgressLine(float rotorAngle, float fluxAngle, uint16_t sensorValue)
 {
-    return pickText(english, "Encoder calibration - rotor angle：", "编码器标定中-转子角度：") + f4(rotorAngle)
-           + pickText(english, " Stator flux angle:", " 定子磁链角度：") + f4(fluxAngle)
-           + pickText(english, " Sensor Value:", " 传感器值：") + QString::number(sensorValue);
+    return Bilingual("Encoder calibration - rotor angle：", "编码器标定中-转子角度：") + f4(rotorAngle)
+           + Bilingual(" Stator flux angle:", " 定子磁链角度：") + f4(fluxAngle)
+           + Bilingual(" Sensor Value:", " 传感器值：") + QString::number(sensorValue);
 }
 
-QString calibrationResultLine(uint8_t sourceId, uint16_t serial, uint16_t arrayIndex, int32_t correction,
-                              bool english)
+Bilingual calibrationResultLine(uint8_t sourceId, uint16_t serial, uint16_t arrayIndex, int32_t correction)
 {
-    return pickText(english, "Encoder Calibration Results - Equipment：", "编码器标定结果-设备：")
-           + QString::number(sourceId) + pickText(english, " serial number:", " 编号：") + QString::number(serial)
-           + pickText(english, " Array number:", " 数组序号：") + QString::number(arrayIndex)
-           + pickText(english, " Correction value:", " 校正值：") + QString::number(correction);
+    return Bilingual("Encoder Calibration Results - Equipment：", "编码器标定结果-设备：")
+           + QString::number(sourceId) + Bilingual(" serial number:", " 编号：") + QString::number(serial)
+           + Bilingual(" Array number:", " 数组序号：") + QString::number(arrayIndex)
+           + Bilingual(" Correction value:", " 校正值：") + QString::number(correction);
 }
 
-QString calibrationDoneLine(uint8_t sourceId, float encoderOffset, bool english)
+Bilingual calibrationDoneLine(uint8_t sourceId, float encoderOffset)
 {
     // The offset's label exists in English only.
-    return pickText(english, "Encoder calibration completed - equipment：", "编码器标定完成-设备：")
+    return Bilingual("Encoder calibration completed - equipment：", "编码器标定完成-设备：")
            + QString::number(sourceId) + QStringLiteral(" Encoder Electrical Offset：") + f6(encoderOffset);
 }
 
-QStringList hallLines(uint8_t sourceId, uint8_t faultFlags, uint8_t warnFlags, const uint8_t sensorFlags[6],
-                      bool english)
+QVector<Bilingual> hallLines(uint8_t sourceId, uint8_t faultFlags, uint8_t warnFlags, const uint8_t sensorFlags[6])
 {
-    QStringList lines;
-    lines << pickText(english, "HALL calibration completed-equipment：", "HALL标定完成-设备：")
-                 + QString::number(sourceId) + pickText(english, " Fault:", " 故障：")
-                 + hallTexts(hallFaults, faultFlags, true, english) + pickText(english, " Warn:", " 警告：")
-                 + QString::number(warnFlags, 16) + hallTexts(hallWarnings, warnFlags, true, english);
+    QVector<Bilingual> lines;
+    lines << Bilingual("HALL calibration completed-equipment：", "HALL标定完成-设备：")
+                 + QString::number(sourceId) + Bilingual(" Fault:", " 故障：")
+                 + hallTexts(hallFaults, faultFlags, true) + Bilingual(" Warn:", " 警告：")
+                 + QString::number(warnFlags, 16) + hallTexts(hallWarnings, warnFlags, true);
     for (int i = 0; i < 6; ++i)
-        lines << pickText(english, "HALL  serial number:", "HALL  编号：") + QString::number(i + 1)
-                     + pickText(english, " Fault:", " 故障：") + hallTexts(hallFaults, sensorFlags[i], false, english)
-                     + pickText(english, " Warn:", " 警告：")
-                     + hallTexts(hallWarnings, sensorFlags[i], false, english);
+        lines << Bilingual("HALL  serial number:", "HALL  编号：") + QString::number(i + 1)
+                     + Bilingual(" Fault:", " 故障：") + hallTexts(hallFaults, sensorFlags[i], false)
+                     + Bilingual(" Warn:", " 警告：")
+                     + hallTexts(hallWarnings, sensorFlags[i], false);
     return lines;
 }
 
@@ -198,9 +195,9 @@ QString modelName(uint8_t c)
     }
 }
 
-QString modelLabel(const QString& name, bool english)
+Bilingual modelLabel(const QString& name)
 {
-    return pickText(english, "motor type ", "电机类型 ") + name;
+    return Bilingual("motor type ", "电机类型 ") + name;
 }
 
 QString detectionEntry(uint8_t canId, uint64_t mcuId)
@@ -209,32 +206,31 @@ QString detectionEntry(uint8_t canId, uint64_t mcuId)
            + QString::number(qulonglong(mcuId), 16);
 }
 
-QString detectionText(uint64_t mcuId, uint8_t canId, bool english)
+Bilingual detectionText(uint64_t mcuId, uint8_t canId)
 {
-    return pickText(english, "Detected equipment,mcuId:0X", "检测到设备,mcuId:0X")
+    return Bilingual("Detected equipment,mcuId:0X", "检测到设备,mcuId:0X")
            + QString::number(qulonglong(mcuId), 16) + QStringLiteral(" canId:") + QString::number(canId);
 }
 
-QString adapterReadyText(bool english)
+Bilingual adapterReadyText()
 {
-    return pickText(english, "CAN Module configuration successful！", "CAN模块配置成功！");
+    return Bilingual("CAN Module configuration successful！", "CAN模块配置成功！");
 }
 
-QString adapterFailedText(bool english)
+Bilingual adapterFailedText()
 {
-    return pickText(english,
-                    "The CAN module configuration failed. Please check the CAN device and its configuration！",
-                    "CAN模块配置失败，请检查CAN设备及配置！");
+    return Bilingual("The CAN module configuration failed. Please check the CAN device and its configuration！",
+                     "CAN模块配置失败，请检查CAN设备及配置！");
 }
 
-QString configuringSerialText(int rate, bool english)
+Bilingual configuringSerialText(int rate)
 {
-    return pickText(english, "Configuring a Serial Interface：", "配置串口：") + QString::number(rate);
+    return Bilingual("Configuring a Serial Interface：", "配置串口：") + QString::number(rate);
 }
 
-QString moduleConnectedText(bool english) { return pickText(english, "Connected module", "已连接模块"); }
+Bilingual moduleConnectedText() { return Bilingual("Connected module", "已连接模块"); }
 
-ModuleSetting moduleBaudRate(uint8_t baudCode, bool english)
+ModuleSetting moduleBaudRate(uint8_t baudCode)
 {
     const char* rate;
     switch (baudCode) {
@@ -244,112 +240,110 @@ ModuleSetting moduleBaudRate(uint8_t baudCode, bool english)
     default: rate = "1Mbps"; break;
     }
     const QString rateText = QString::fromLatin1(rate);
-    return {rateText, pickText(english, "The module baud rate is ", "模块波特率为") + rateText};
+    return {Bilingual::same(rateText), Bilingual("The module baud rate is ", "模块波特率为") + rateText};
 }
 
-QString moduleLegacyFirmwareText(bool english)
+Bilingual moduleLegacyFirmwareText()
 {
-    return pickText(english, "Please upgrade the latest firmware to obtain the function of modifying the baud rate",
-                    "请升级最新固件以获取修改波特率功能");
+    return Bilingual("Please upgrade the latest firmware to obtain the function of modifying the baud rate",
+                     "请升级最新固件以获取修改波特率功能");
 }
 
-QString moduleBaudChangedText(bool english)
+Bilingual moduleBaudChangedText()
 {
-    return pickText(english,
-                    "The CAN baud rate of the module has been modified successfully. Re-plugging and unplugging "
-                    "will take effect",
-                    "模块CAN波特率已修改成功，重新插拔生效");
+    return Bilingual("The CAN baud rate of the module has been modified successfully. Re-plugging and unplugging "
+                     "will take effect",
+                     "模块CAN波特率已修改成功，重新插拔生效");
 }
 
-ModuleSetting moduleFrameType(uint8_t frameCode, bool english)
+ModuleSetting moduleFrameType(uint8_t frameCode)
 {
     if (frameCode == 2)
-        return {pickText(english, "Standard Frame", "标准帧"), pickText(english, "Standard frame", "标准帧")};
-    const QString extended = pickText(english, "Extended Frame", "扩展帧");
+        return {Bilingual("Standard Frame", "标准帧"), Bilingual("Standard frame", "标准帧")};
+    const Bilingual extended("Extended Frame", "扩展帧");
     return {extended, extended};
 }
 
-QString moduleFrameTypeChangedText(bool english)
+Bilingual moduleFrameTypeChangedText()
 {
-    return pickText(english,
-                    "The module frame type has been modified successfully. Re-plugging and unplugging will take "
-                    "effect",
-                    "模块帧类型已修改成功，重新插拔生效");
+    return Bilingual("The module frame type has been modified successfully. Re-plugging and unplugging will take "
+                     "effect",
+                     "模块帧类型已修改成功，重新插拔生效");
 }
 
-QString deviceCodeText(int code, bool english)
+Bilingual deviceCodeText(int code)
 {
     switch (code) {
-    case stCanIdSetOk: return pickText(english, "CAN_ID set successfully!", "设置CAN_ID成功!");
-    case stCanIdSetFailed: return pickText(english, "Failed to set CAN_ID!", "设置CAN_ID失败!");
-    case stResetModeOk: return pickText(english, "Set RESET mode successfully!", "设置RESET模式成功!");
-    case stResetModeFailed: return pickText(english, "Failed to set RESET mode!", "设置RESET模式失败!");
-    case stMotorModeOk: return pickText(english, "Set MOTOR mode successfully!", "设置MOTOR模式成功!");
-    case stMotorModeFailed: return pickText(english, "Failed to set MOTOR mode!", "设置MOTOR模式失败!");
-    case stBrakeModeOk: return pickText(english, "Set BRAKE mode successfully!", "设置BRAKE模式成功!");
-    case stBrakeModeFailed: return pickText(english, "Failed to set BRAKE mode!", "设置BRAKE模式失败!");
+    case stCanIdSetOk: return Bilingual("CAN_ID set successfully!", "设置CAN_ID成功!");
+    case stCanIdSetFailed: return Bilingual("Failed to set CAN_ID!", "设置CAN_ID失败!");
+    case stResetModeOk: return Bilingual("Set RESET mode successfully!", "设置RESET模式成功!");
+    case stResetModeFailed: return Bilingual("Failed to set RESET mode!", "设置RESET模式失败!");
+    case stMotorModeOk: return Bilingual("Set MOTOR mode successfully!", "设置MOTOR模式成功!");
+    case stMotorModeFailed: return Bilingual("Failed to set MOTOR mode!", "设置MOTOR模式失败!");
+    case stBrakeModeOk: return Bilingual("Set BRAKE mode successfully!", "设置BRAKE模式成功!");
+    case stBrakeModeFailed: return Bilingual("Failed to set BRAKE mode!", "设置BRAKE模式失败!");
     case stEncoderCalModeOk:
-        return pickText(english, "High-speed encoder calibration mode is set successfully!",
-                        "设置高速编码器标定模式成功!");
+        return Bilingual("High-speed encoder calibration mode is set successfully!",
+                         "设置高速编码器标定模式成功!");
     case stEncoderCalModeFailed:
-        return pickText(english, "Failed to set high-speed encoder calibration mode!", "设置高速编码器标定模式失败!");
-    case stZeroSetOk: return pickText(english, "Set the mechanical zero position successfully!", "设置机械零位成功!");
-    case stZeroSetFailed: return pickText(english, "Failed to set mechanical zero position!", "设置机械零位失败!");
-    case stMotorTypeSet0: return pickText(english, "Set motor type 0 successfully", "设置电机类型0成功");
-    case stMotorTypeSet1: return pickText(english, "Set motor type 1 successfully", "设置电机类型1成功");
-    default: return QString();
+        return Bilingual("Failed to set high-speed encoder calibration mode!", "设置高速编码器标定模式失败!");
+    case stZeroSetOk: return Bilingual("Set the mechanical zero position successfully!", "设置机械零位成功!");
+    case stZeroSetFailed: return Bilingual("Failed to set mechanical zero position!", "设置机械零位失败!");
+    case stMotorTypeSet0: return Bilingual("Set motor type 0 successfully", "设置电机类型0成功");
+    case stMotorTypeSet1: return Bilingual("Set motor type 1 successfully", "设置电机类型1成功");
+    default: return Bilingual();
     }
 }
 
-QString calibrationWaitText(bool english)
+Bilingual calibrationWaitText()
 {
-    return pickText(english, "Please wait patiently for the calibration to complete...", "请耐心等待标定完成...");
+    return Bilingual("Please wait patiently for the calibration to complete...", "请耐心等待标定完成...");
 }
 
 bool deviceCodeTakesSuffix(int code) { return code >= 16 && code <= 27; }
 
-QString imageFaultText(const firmware::Image& image, bool english)
+Bilingual imageFaultText(const firmware::Image& image)
 {
     using firmware::ImageFault;
     switch (image.fault) {
-    case ImageFault::none: return QString();
-    case ImageFault::missing: return pickText(english, "The firmware file does not exist!", "固件文件不存在！");
+    case ImageFault::none: return Bilingual();
+    case ImageFault::missing: return Bilingual("The firmware file does not exist!", "固件文件不存在！");
     case ImageFault::notRegularFile:
-        return pickText(english, "The firmware file is not a regular file!", "固件文件不是普通文件！");
-    case ImageFault::empty: return pickText(english, "There is no data in the bin file！", "bin文件没有数据！");
-    case ImageFault::tooLarge: return pickText(english, "The BIN file size exceeds 512KB!", "BIN文件大小超过512KB!");
+        return Bilingual("The firmware file is not a regular file!", "固件文件不是普通文件！");
+    case ImageFault::empty: return Bilingual("There is no data in the bin file！", "bin文件没有数据！");
+    case ImageFault::tooLarge: return Bilingual("The BIN file size exceeds 512KB!", "BIN文件大小超过512KB!");
     case ImageFault::unreadable:
-        return pickText(english, "Cannot read the firmware file: ", "无法读取固件文件：") + image.cause;
+        return Bilingual("Cannot read the firmware file: ", "无法读取固件文件：") + image.cause;
     case ImageFault::malformedHex:
-        return pickText(english, "Malformed Intel HEX file at line ", "Intel HEX文件格式错误，行 ")
+        return Bilingual("Malformed Intel HEX file at line ", "Intel HEX文件格式错误，行 ")
             + QString::number(image.badLine);
     }
-    return QString();
+    return Bilingual();
 }
 
-QString blockUnansweredText(uint32_t block, bool english)
+Bilingual blockUnansweredText(uint32_t block)
 {
-    return pickText(english, "Upgrade stopped: no answer to block ", "升级中止：数据块 ") + QString::number(block)
-        + pickText(english, "", " 无应答");
+    return Bilingual("Upgrade stopped: no answer to block ", "升级中止：数据块 ") + QString::number(block)
+        + Bilingual("", " 无应答");
 }
 
 // ---- recording files ---------------------------------------------------
 
-QString writeFailureCause(recordfile::WriteFailure cause, bool english)
+Bilingual writeFailureCause(recordfile::WriteFailure cause)
 {
-    return cause == recordfile::WriteFailure::diskFull ? pickText(english, "disk full", "磁盘已满")
-                                                       : pickText(english, "cannot write", "无法写入");
+    return cause == recordfile::WriteFailure::diskFull ? Bilingual("disk full", "磁盘已满")
+                                                       : Bilingual("cannot write", "无法写入");
 }
 
-QString waveFileFailureText(recordfile::WriteFailure cause, uint32_t linesKept, bool english)
+Bilingual waveFileFailureText(recordfile::WriteFailure cause, uint32_t linesKept)
 {
-    return pickText(english, "Data saving stopped, ", "数据保存已停止，") + writeFailureCause(cause, english)
-           + pickText(english, ": %1 lines kept", "：已保存 %1 行").arg(linesKept);
+    return Bilingual("Data saving stopped, ", "数据保存已停止，") + writeFailureCause(cause)
+           + Bilingual(": %1 lines kept", "：已保存 %1 行").arg(linesKept);
 }
 
-QString logCaptureFailureText(recordfile::WriteFailure cause, bool english)
+Bilingual logCaptureFailureText(recordfile::WriteFailure cause)
 {
-    return pickText(english, "Log saving stopped, ", "日志保存已停止，") + writeFailureCause(cause, english)
+    return Bilingual("Log saving stopped, ", "日志保存已停止，") + writeFailureCause(cause)
            + QString::fromUtf8("！");
 }
 

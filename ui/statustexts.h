@@ -1,14 +1,15 @@
 #pragma once
 // The texts of the drive and adapter reactions, built from the worker's data
-// in the language asked for. Nothing here touches a widget.
+// in both languages. Nothing here touches a widget.
 
 #include <QString>
-#include <QStringList>
+#include <QVector>
 
 #include <cstdint>
 
 #include "protocol/firmwareimage.h"
 #include "protocol/recordfile.h"
+#include "ui/bilingual.h"
 
 // The model named by the drive's last identification reply (empty before).
 extern QString motorModelName;
@@ -27,73 +28,71 @@ struct MotorFeedback {
 
 // A feedback value as the feedback line writes it: four decimals.
 QString feedbackNumber(float x);
-QString modeName(int mode, bool english);
+Bilingual modeName(int mode);
 // "/Overcurrent/Uncalibrated", or "None" when no flag is set.
-QString feedbackFaultTexts(const bool faultFlags[6], bool noFault, bool english);
-QString feedbackLine(const MotorFeedback& fb, bool english);
+Bilingual feedbackFaultTexts(const bool faultFlags[6], bool noFault);
+Bilingual feedbackLine(const MotorFeedback& fb);
 
 // One paragraph with embedded CR LF: the motor, the fault heading and its
 // bits, the warning heading and its bits.
-QString faultReport(uint8_t sourceId, uint32_t faultWord, uint32_t warningWord, bool english);
+Bilingual faultReport(uint8_t sourceId, uint32_t faultWord, uint32_t warningWord);
 
-QString calibrationProgressLine(float rotorAngle, float fluxAngle, uint16_t sensorValue, bool english);
-QString calibrationResultLine(uint8_t sourceId, uint16_t serial, uint16_t arrayIndex, int32_t correction,
-                              bool english);
-QString calibrationDoneLine(uint8_t sourceId, float encoderOffset, bool english);
+Bilingual calibrationProgressLine(float rotorAngle, float fluxAngle, uint16_t sensorValue);
+Bilingual calibrationResultLine(uint8_t sourceId, uint16_t serial, uint16_t arrayIndex, int32_t correction);
+Bilingual calibrationDoneLine(uint8_t sourceId, float encoderOffset);
 
 // The summary line and one line per Hall sensor: seven lines.
-QStringList hallLines(uint8_t sourceId, uint8_t faultFlags, uint8_t warnFlags, const uint8_t sensorFlags[6],
-                      bool english);
+QVector<Bilingual> hallLines(uint8_t sourceId, uint8_t faultFlags, uint8_t warnFlags, const uint8_t sensorFlags[6]);
 
 QString modelName(uint8_t modelCode);
-QString modelLabel(const QString& name, bool english);
+Bilingual modelLabel(const QString& name);
 
 // ---- detection and adapter set-up ---------------------------------------
 
 // The drive's entry in the device list, the same in both languages: "CAN:5  id:ab".
 QString detectionEntry(uint8_t canId, uint64_t mcuId);
-QString detectionText(uint64_t mcuId, uint8_t canId, bool english);
+Bilingual detectionText(uint64_t mcuId, uint8_t canId);
 
-QString adapterReadyText(bool english);
-QString adapterFailedText(bool english);
-QString configuringSerialText(int rate, bool english);
+Bilingual adapterReadyText();
+Bilingual adapterFailedText();
+Bilingual configuringSerialText(int rate);
 
 // ---- the adapter's module reports ---------------------------------------
 
 struct ModuleSetting {
-    QString comboText;  // the selector item that matches the report
-    QString label;
+    Bilingual comboText;  // the selector item that matches the report
+    Bilingual label;
 };
 
-QString moduleConnectedText(bool english);
-ModuleSetting moduleBaudRate(uint8_t baudCode, bool english);
-QString moduleLegacyFirmwareText(bool english);
-QString moduleBaudChangedText(bool english);
-ModuleSetting moduleFrameType(uint8_t frameCode, bool english);
-QString moduleFrameTypeChangedText(bool english);
+Bilingual moduleConnectedText();
+ModuleSetting moduleBaudRate(uint8_t baudCode);
+Bilingual moduleLegacyFirmwareText();
+Bilingual moduleBaudChangedText();
+ModuleSetting moduleFrameType(uint8_t frameCode);
+Bilingual moduleFrameTypeChangedText();
 
 // ---- device command outcomes: CAN id, modes, zero, motor type ----------
 
 // The outcome sentence without the device suffix; empty for other codes.
-QString deviceCodeText(int code, bool english);
+Bilingual deviceCodeText(int code);
 // Code 24 adds this paragraph after its success line.
-QString calibrationWaitText(bool english);
+Bilingual calibrationWaitText();
 // Codes 16..27 are followed by the addressed drive's entry.
 bool deviceCodeTakesSuffix(int code);
 
 // ---- firmware upgrade ------------------------------------------------------
 
 // Why the image chosen for an upgrade is refused (empty for an accepted one).
-QString imageFaultText(const firmware::Image& image, bool english);
-QString blockUnansweredText(uint32_t block, bool english);
+Bilingual imageFaultText(const firmware::Image& image);
+Bilingual blockUnansweredText(uint32_t block);
 
 // ---- recording files ---------------------------------------------------
 
 // "disk full" or "cannot write".
-QString writeFailureCause(recordfile::WriteFailure cause, bool english);
+Bilingual writeFailureCause(recordfile::WriteFailure cause);
 // The wave file stopped: the cause and how many lines of it reached the file.
-QString waveFileFailureText(recordfile::WriteFailure cause, uint32_t linesKept, bool english);
+Bilingual waveFileFailureText(recordfile::WriteFailure cause, uint32_t linesKept);
 // The log capture stopped: the cause.
-QString logCaptureFailureText(recordfile::WriteFailure cause, bool english);
+Bilingual logCaptureFailureText(recordfile::WriteFailure cause);
 
 }  // namespace statustexts

@@ -28,9 +28,9 @@ bool SimulatedRig::openAndHandshake(int timeoutMs)
     click("pushButtonOpenCom");
     if (!window->portOpen)
         return false;
-    const QString ok = window->tr2("CAN Module configuration successful！", "CAN模块配置成功！");
-    const QString failed = window->tr2("The CAN module configuration failed. Please check the CAN device and its configuration！",
-                                       "CAN模块配置失败，请检查CAN设备及配置！");
+    const QString ok = window->pick({"CAN Module configuration successful！", "CAN模块配置成功！"});
+    const QString failed = window->pick({"The CAN module configuration failed. Please check the CAN device and its configuration！",
+                                         "CAN模块配置失败，请检查CAN设备及配置！"});
     auto* detect = widget<QAbstractButton>("pushButtonGetDevInfo");
     return QTest::qWaitFor([&] { return detect->isEnabled() || statusMessages.contains(failed); }, timeoutMs) &&
            detect->isEnabled();
