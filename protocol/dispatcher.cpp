@@ -5,6 +5,7 @@
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
+#include "protocol/pendingops.h"
 
 using namespace codec;
 
@@ -189,61 +190,50 @@ void otaThread::handleFaultReport()
     raiseState(stFaultReport);
 }
 
+namespace {
+
+bool awaitedReply(const pending::Row& row, const QByteArray& line, bool dataLine, bool addressedToHost,
+                  const CanFrame& frame, uint8_t target, int mode)
+{
+    using pending::Awaits;
+    if (row.awaits == Awaits::adapterOk)
+        return line.contains("OK");
+    if (!dataLine)
+        return false;
+    const bool ofType = commType(frame.id) == row.replyType;
+    switch (row.awaits) {
+    case Awaits::anyFrame: return true;
+    case Awaits::frame: return ofType;
+    case Awaits::frameToHost: return addressedToHost && ofType;
+    case Awaits::frameFromTarget: return addressedToHost && ofType && field(frame.id) == target;
+    case Awaits::statusToHost: return addressedToHost && ofType && (row.replyMode < 0 || mode == row.replyMode);
+    default: return false;
+    }
+}
+
+}  // namespace
+
 void otaThread::matchAcknowledgement(const QByteArray& line, bool dataLine, bool addressedToHost)
 {
-    const int op = pendingOp.load(std::memory_order_acquire);
-    const auto acknowledge = [this] { ackFlag.store(1, std::memory_order_release); };
-
-    if (op == opAdapterProbe || op == opAdapterEnterConfig || op == opAdapterConfig) {
-        if (line.contains("OK"))
-            acknowledge();
+    const pending::Row* row = pending::rowOf(pendingOp.load(std::memory_order_acquire));
+    if (!row || !awaitedReply(*row, line, dataLine, addressedToHost, rxFrame, targetId, fbMode))
         return;
-    }
-    if (!dataLine)
-        return;
-
-    const uint8_t type = commType(rxFrame.id);
-    const uint16_t replyField = field(rxFrame.id);
-    if (op == opOtaBlock) {
+    using pending::OnReply;
+    switch (row->onReply) {
+    case OnReply::acknowledge:
+        ackFlag.store(1, std::memory_order_release);
+        break;
+    case OnReply::judgeBlock:
         handleBlockReply();
-        return;
-    }
-    if (op == opSetCanId) {
-        if (type == commProbe)
-            acknowledge();
-        return;
-    }
-    if (!addressedToHost)
-        return;
-
-    const bool status = type == commStatus;
-    switch (op) {
-    case opOtaErase:
-        if (type == commOtaErase && replyField == targetId)
-            acknowledge();
         break;
-    case opOtaInfo:
-        if (type == commOtaInfo && replyField == targetId) {
-            acknowledge();
-            raiseState(stOtaTransferStarted);
-            execute(cmdOtaSendBlock);
-        }
+    case OnReply::startTransfer:
+        ackFlag.store(1, std::memory_order_release);
+        raiseState(stOtaTransferStarted);
+        execute(cmdOtaSendBlock);
         break;
-    case opOtaFinish:
-        if (type == commOtaFinish) {
-            acknowledge();
-            handleFinishReply();
-        }
+    case OnReply::finishUpgrade:
+        ackFlag.store(1, std::memory_order_release);
+        handleFinishReply();
         break;
-    case opResetMode: if (status && fbMode == 0) acknowledge(); break;
-    case opMotorMode: if (status && fbMode == 2) acknowledge(); break;
-    case opBrakeMode: if (status && fbMode == 3) acknowledge(); break;
-    case opEncoderCal: if (status && fbMode == 1) acknowledge(); break;
-    case opSetZero: if (status) acknowledge(); break;
-    case opReadParaTable: if (type == commParamTable) acknowledge(); break;
-    case opReadPara: if (type == commParamRead) acknowledge(); break;
-    case opWritePara: if (type == commParamWrite) acknowledge(); break;
-    case opScopeConfig: if (type == commScope) acknowledge(); break;
-    default: break;
     }
 }

@@ -28,6 +28,10 @@
 constexpr uint32_t scopeStopLimitMs = 1000;
 constexpr uint32_t maxFirmwareSize = 524288;
 
+namespace pending {
+struct Row;
+}
+
 class otaThread : public QThread, public ParamTransferState, public ScopeState {
     Q_OBJECT
 
@@ -164,6 +168,13 @@ public:
     void handleSingleParamReply();
     void handleFaultReport();
     void matchAcknowledgement(const QByteArray& line, bool dataLine, bool addressedToHost);
+
+    // the run loop's jobs, one step each, paced by the operation's row (runloop.cpp)
+    void superviseStep(int op, const pending::Row& row);
+    void acknowledgedStep(int op, const pending::Row& row);
+    void scanStep(int op, const pending::Row& row);
+    void blockWaitStep(int op, const pending::Row& row);
+    void scopeStopStep(int op, const pending::Row& row);
 
     // groups of the command catalogue and their receive handlers
     void executeUpgrade(unsigned code, CanFrame& frame);   // upgrade.cpp, codes 4..7

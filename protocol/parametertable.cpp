@@ -62,16 +62,16 @@ void ParameterTable::beginDownload()
 
 uint16_t ParameterTable::framesNeeded(uint32_t kind, uint32_t index) const
 {
-    constexpr uint16_t name = 1u << 2;
+    constexpr uint16_t name = 1u << dfNameEnd;
     switch (kind) {
     case WritableString:
     case ReadOnlyString:
-        return name | 1u << 8;
+        return name | 1u << dfTextEnd;
     case WritableParam:
     case ReadOnlyParam: {
-        const uint16_t limits = kind == WritableParam ? 1u << 3 : 0;
-        const uint16_t tail = valueSize(valueTypeOf(kind, index)) > 4 ? 1u << 5 : 0;
-        return name | limits | 1u << 4 | tail;
+        const uint16_t limits = kind == WritableParam ? 1u << dfLimits : 0;
+        const uint16_t tail = valueSize(valueTypeOf(kind, index)) > 4 ? 1u << dfValueTail : 0;
+        return name | limits | 1u << dfValue | tail;
     }
     default:
         return 0;
@@ -81,135 +81,179 @@ uint16_t ParameterTable::framesNeeded(uint32_t kind, uint32_t index) const
 uint32_t ParameterTable::acceptDescriptor(uint8_t code, const uint8_t data[8], uint32_t previousCode)
 {
     const uint16_t rawCode = uint16_t(data[0] | (data[1] << 8));
-    const uint16_t index = indexOfCode(rawCode);
-    const uint32_t kind = kindOfCode(rawCode);
-    const bool stored = index < kindCapacity(kind);
+    DescriptorTarget target;
+    target.index = indexOfCode(rawCode);
+    target.kind = kindOfCode(rawCode);
+    target.stored = target.index < kindCapacity(target.kind);
+    if (target.index != lastFrameIndex)
+        target.continuity = deIndexBreak;
+    else if (target.kind != lastFrameKind)
+        target.continuity = deKindBreak;
+    else if (!target.stored)
+        target.continuity = deBeyondCapacity;
 
-    uint32_t continuity = 0;
-    if (index != lastFrameIndex)
-        continuity = deIndexBreak;
-    else if (kind != lastFrameKind)
-        continuity = deKindBreak;
-    else if (!stored)
-        continuity = deBeyondCapacity;
-    uint32_t raised = 0;
-    bool continuityCounts = false;
-    bool kept = false;  // the frame's content went into the entry
-
+    FrameOutcome outcome;
     switch (code) {
-    case 0:
-    case 6:
-        std::memset(textBuffer, 0, sizeof textBuffer);
-        std::memcpy(textBuffer, data + 2, 6);
+    case dfNameStart:
+    case dfTextStart:
+        startText(data);
         break;
-    case 1:
-    case 7:
-        continuityCounts = true;
-        std::memcpy(textBuffer + 6, data + 2, 6);
-        if (previousCode != (code == 1 ? 0u : 6u))
-            continuity |= deMissingFrame;
+    case dfNameMiddle:
+    case dfTextMiddle:
+        outcome = continueText(code, data, previousCode);
         break;
-    case 2:
-    case 8:
-        continuityCounts = true;
-        std::memcpy(textBuffer + 12, data + 2, 4);
-        textBuffer[16] = 0;
-        if (previousCode != (code == 2 ? 1u : 7u)) {
-            continuity |= deMissingFrame;
-            break;
-        }
-        if (!stored)
-            break;
-        if (code == 2) {
-            kept = true;
-            const QString text = latin1Text(textBuffer, 16);
-            switch (kind) {
-            case WritableString: writableStrings[index].name = text; break;
-            case ReadOnlyString: readOnlyStrings[index].name = text; break;
-            case WritableParam: writableParams[index].name = text; break;
-            default: readOnlyParams[index].name = text; break;
-            }
-        } else if (kind == WritableString) {
-            writableStrings[index].valueText = latin1Text(textBuffer, 16);
-            kept = true;
-        } else if (kind == ReadOnlyString) {
-            readOnlyStrings[index].valueText = latin1Text(textBuffer, 16);
-            kept = true;
-        } else {
-            continuity |= deCodeNotForKind;
-        }
+    case dfNameEnd:
+    case dfTextEnd:
+        outcome = endText(code, data, previousCode, target);
         break;
-    case 3:
-        if (!stored)
-            break;
-        if (kind == WritableParam) {
-            WritableParamEntry& e = writableParams[index];
-            e.valueType = data[7] & 0x1F;
-            e.attribute = uint8_t(data[7] >> 5);
-            const int exponent = int8_t(data[6]);
-            e.decimals = uint8_t(exponent < 0 ? -exponent : 0);
-            const float scale = decimalScale(exponent);
-            e.maxValue = float(signed16(data + 4)) * scale;
-            e.minValue = float(signed16(data + 2)) * scale;
-            kept = true;
-        } else if (kind == ReadOnlyParam) {
-            readOnlyParams[index].valueType = data[7] & 0x1F;
-            kept = true;
-        } else {
-            raised |= deCodeNotForKind;
-        }
+    case dfLimits:
+        outcome = acceptLimits(data, target);
         break;
-    case 4:
-        if (!stored)
-            break;
-        if (kind == WritableParam) {
-            writableParams[index].valueType = data[3];
-            std::memcpy(writableParams[index].value, data + 4, 4);
-            kept = true;
-        } else if (kind == ReadOnlyParam) {
-            readOnlyParams[index].valueType = data[3];
-            std::memcpy(readOnlyParams[index].value, data + 4, 4);
-            kept = true;
-        } else {
-            raised |= deCodeNotForKind;
-        }
+    case dfValue:
+        outcome = acceptValue(data, target);
         break;
-    case 5:
-        continuityCounts = true;
-        if (!stored)
-            break;
-        if (kind == WritableParam)
-            std::memcpy(writableParams[index].value + 4, data + 4, 4);
-        else if (kind == ReadOnlyParam)
-            std::memcpy(readOnlyParams[index].value + 4, data + 4, 4);
-        else
-            continuity |= deCodeNotForKind;
-        // the second half only completes the value it continues
-        kept = (kind == WritableParam || kind == ReadOnlyParam) && (continuity & (deIndexBreak | deKindBreak)) == 0;
+    case dfValueTail:
+        outcome = acceptValueTail(data, target);
         break;
-    default:  // above 9: no such frame
-        continuityCounts = true;
-        continuity |= deIllegalCode;
+    default:  // above the end code: no such frame
+        outcome.continuityCounts = true;
+        outcome.continuityErrors = deIllegalCode;
         break;
     }
 
-    if (kind < 4) {
-        if (index > kindCount[kind])
-            raised |= deDiscontinuous;
-        else if (index == kindCount[kind]) {
-            // The count never passes the storage: the rows it makes must exist.
-            if (stored)
-                kindCount[kind] = uint16_t(index + 1);
-            else
-                raised |= deBeyondCapacity;
-        }
-    }
+    const uint32_t raised = outcome.errors | countEntry(target);
+    if (outcome.kept)
+        framesStored[target.kind][target.index] = uint16_t(framesStored[target.kind][target.index] | 1u << code);
+    lastFrameIndex = target.index;
+    lastFrameKind = target.kind;
+    return raised | (outcome.continuityCounts ? target.continuity | outcome.continuityErrors : 0);
+}
 
-    if (kept)
-        framesStored[kind][index] = uint16_t(framesStored[kind][index] | 1u << code);
-    lastFrameIndex = index;
-    lastFrameKind = kind;
-    return raised | (continuityCounts ? continuity : 0);
+void ParameterTable::startText(const uint8_t data[8])
+{
+    std::memset(textBuffer, 0, sizeof textBuffer);
+    std::memcpy(textBuffer, data + 2, 6);
+}
+
+ParameterTable::FrameOutcome ParameterTable::continueText(uint8_t code, const uint8_t data[8], uint32_t previousCode)
+{
+    FrameOutcome outcome;
+    outcome.continuityCounts = true;
+    std::memcpy(textBuffer + 6, data + 2, 6);
+    if (previousCode != (code == dfNameMiddle ? dfNameStart : dfTextStart))
+        outcome.continuityErrors = deMissingFrame;
+    return outcome;
+}
+
+ParameterTable::FrameOutcome ParameterTable::endText(uint8_t code, const uint8_t data[8], uint32_t previousCode,
+                                                     const DescriptorTarget& target)
+{
+    FrameOutcome outcome;
+    outcome.continuityCounts = true;
+    std::memcpy(textBuffer + 12, data + 2, 4);
+    textBuffer[16] = 0;
+    if (previousCode != (code == dfNameEnd ? dfNameMiddle : dfTextMiddle)) {
+        outcome.continuityErrors = deMissingFrame;
+        return outcome;
+    }
+    if (!target.stored)
+        return outcome;
+    const uint16_t index = target.index;
+    if (code == dfNameEnd) {
+        outcome.kept = true;
+        const QString text = latin1Text(textBuffer, 16);
+        switch (target.kind) {
+        case WritableString: writableStrings[index].name = text; break;
+        case ReadOnlyString: readOnlyStrings[index].name = text; break;
+        case WritableParam: writableParams[index].name = text; break;
+        default: readOnlyParams[index].name = text; break;
+        }
+    } else if (target.kind == WritableString) {
+        writableStrings[index].valueText = latin1Text(textBuffer, 16);
+        outcome.kept = true;
+    } else if (target.kind == ReadOnlyString) {
+        readOnlyStrings[index].valueText = latin1Text(textBuffer, 16);
+        outcome.kept = true;
+    } else {
+        outcome.continuityErrors = deCodeNotForKind;
+    }
+    return outcome;
+}
+
+ParameterTable::FrameOutcome ParameterTable::acceptLimits(const uint8_t data[8], const DescriptorTarget& target)
+{
+    FrameOutcome outcome;
+    if (!target.stored)
+        return outcome;
+    if (target.kind == WritableParam) {
+        WritableParamEntry& e = writableParams[target.index];
+        e.valueType = data[7] & 0x1F;
+        e.attribute = uint8_t(data[7] >> 5);
+        const int exponent = int8_t(data[6]);
+        e.decimals = uint8_t(exponent < 0 ? -exponent : 0);
+        const float scale = decimalScale(exponent);
+        e.maxValue = float(signed16(data + 4)) * scale;
+        e.minValue = float(signed16(data + 2)) * scale;
+        outcome.kept = true;
+    } else if (target.kind == ReadOnlyParam) {
+        readOnlyParams[target.index].valueType = data[7] & 0x1F;
+        outcome.kept = true;
+    } else {
+        outcome.errors = deCodeNotForKind;
+    }
+    return outcome;
+}
+
+ParameterTable::FrameOutcome ParameterTable::acceptValue(const uint8_t data[8], const DescriptorTarget& target)
+{
+    FrameOutcome outcome;
+    if (!target.stored)
+        return outcome;
+    if (target.kind == WritableParam) {
+        writableParams[target.index].valueType = data[3];
+        std::memcpy(writableParams[target.index].value, data + 4, 4);
+        outcome.kept = true;
+    } else if (target.kind == ReadOnlyParam) {
+        readOnlyParams[target.index].valueType = data[3];
+        std::memcpy(readOnlyParams[target.index].value, data + 4, 4);
+        outcome.kept = true;
+    } else {
+        outcome.errors = deCodeNotForKind;
+    }
+    return outcome;
+}
+
+ParameterTable::FrameOutcome ParameterTable::acceptValueTail(const uint8_t data[8], const DescriptorTarget& target)
+{
+    FrameOutcome outcome;
+    outcome.continuityCounts = true;
+    if (!target.stored)
+        return outcome;
+    const bool numeric = target.kind == WritableParam || target.kind == ReadOnlyParam;
+    if (target.kind == WritableParam)
+        std::memcpy(writableParams[target.index].value + 4, data + 4, 4);
+    else if (target.kind == ReadOnlyParam)
+        std::memcpy(readOnlyParams[target.index].value + 4, data + 4, 4);
+    else
+        outcome.continuityErrors = deCodeNotForKind;
+    // the second half only completes the value it continues
+    outcome.kept = numeric && (target.continuity & (deIndexBreak | deKindBreak)) == 0;
+    return outcome;
+}
+
+uint32_t ParameterTable::countEntry(const DescriptorTarget& target)
+{
+    if (target.kind >= 4)
+        return 0;
+    if (target.index > kindCount[target.kind])
+        return deDiscontinuous;
+    if (target.index == kindCount[target.kind]) {
+        // The count never passes the storage: the rows it makes must exist.
+        if (!target.stored)
+            return deBeyondCapacity;
+        kindCount[target.kind] = uint16_t(target.index + 1);
+    }
+    return 0;
 }
 
 uint32_t ParameterTable::acceptEndFrame(const uint8_t data[8])

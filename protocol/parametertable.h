@@ -45,6 +45,19 @@ enum DescriptorError : uint32_t {
     deIncompleteEntry = 0x800,  // a counted entry lacks a frame its kind and type need
 };
 
+// Descriptor frame codes (identifier bits 16..23): a name or a string value
+// in three pieces, the limits, the value and its second half, and the end.
+enum DescriptorFrameCode : uint8_t {
+    dfNameStart = 0,
+    dfNameMiddle = 1,
+    dfNameEnd = 2,
+    dfLimits = 3,
+    dfValue = 4,
+    dfValueTail = 5,
+    dfTextStart = 6,
+    dfTextMiddle = 7,
+    dfTextEnd = 8,
+};
 constexpr uint8_t descriptorEndCode = 9;
 
 // Entries per kind; kinds 4..15 have no storage.
@@ -153,6 +166,30 @@ struct ParameterTable {
     uint32_t valueTypeOf(uint32_t kind, uint32_t index) const;
     // Value bytes of a numeric entry; nullptr for other kinds.
     const uint8_t* valueOf(uint32_t kind, uint32_t index) const;
+
+private:
+    // The entry a descriptor frame names, and how it follows the frame before.
+    struct DescriptorTarget {
+        uint32_t kind = 0;
+        uint16_t index = 0;
+        bool stored = false;      // the kind has storage for the index
+        uint32_t continuity = 0;  // deIndexBreak, deKindBreak or deBeyondCapacity against the frame before
+    };
+    struct FrameOutcome {
+        bool kept = false;              // the frame's content went into the entry
+        bool continuityCounts = false;  // the frame continues another: breaks in the sequence are errors
+        uint32_t errors = 0;            // raised in any case
+        uint32_t continuityErrors = 0;  // raised with the continuity
+    };
+    // One function per frame code.
+    void startText(const uint8_t data[8]);
+    FrameOutcome continueText(uint8_t code, const uint8_t data[8], uint32_t previousCode);
+    FrameOutcome endText(uint8_t code, const uint8_t data[8], uint32_t previousCode, const DescriptorTarget& target);
+    FrameOutcome acceptLimits(const uint8_t data[8], const DescriptorTarget& target);
+    FrameOutcome acceptValue(const uint8_t data[8], const DescriptorTarget& target);
+    FrameOutcome acceptValueTail(const uint8_t data[8], const DescriptorTarget& target);
+    // The kind's count grows with the next index in order; the error bits otherwise.
+    uint32_t countEntry(const DescriptorTarget& target);
 };
 
 // Latin-1 text of a zero-terminated buffer of at most `length` bytes.
