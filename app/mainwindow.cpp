@@ -22,6 +22,12 @@ namespace {
 const char* const defaultFirmwarePath = "/usr/local/share/torvane/firmware/pmsm_app.bin";
 }
 
+// The steps in their order: the form and what completes it, icon, title and
+// port list; the labels, status bar and button texts; flags, port and
+// firmware path; the controls that need a drive, disabled; the worker's
+// addressing; device list and log; the run-mode, rate and frame-type lists;
+// scope and parameter defaults; the connections; the worker's thread last,
+// once everything it signals exists.
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(false), ui(new Ui::MainWindow)
 {
     guiSleep = [](unsigned ms) { QThread::msleep(ms); };
@@ -32,7 +38,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
         return QFileDialog::getSaveFileName(this, title, name, filter);
     };
 
-    ui->setupUi(this);                                   // 2
+    ui->setupUi(this);
     // Shown while no CH340 port is listed: another adapter's port can be typed in.
     ui->comboBoxCom->lineEdit()->setObjectName(QStringLiteral("lineEditComName"));
     ui->comboBoxCom->lineEdit()->setPlaceholderText(
@@ -41,45 +47,45 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     (new LogView(ui->textEditCfgInfo))->captureFailed = [this](recordfile::WriteFailure cause) {
         endFailedLogCapture(*this, cause);
     };
-    setWindowIcon(QIcon(":/ico/resources/logo.ico"));    // 3
-    baudProbeIndex = 1;                                  // 4
-    setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION));  // 5
-    fillPortList();                                      // 6
+    setWindowIcon(QIcon(":/ico/resources/logo.ico"));
+    baudProbeIndex = 1;
+    setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION));
+    fillPortList();
 
-    showInfo(ui->labelOtaInfo, Tone::neutral, QString());  // 7
+    showInfo(ui->labelOtaInfo, Tone::neutral, QString());
     showInfo(ui->label_motortype, Tone::neutral, QString());
     ui->label_3->clear();
     ui->label_4->clear();
 
-    showStatus(pick({"Please select the serial port and open it！", "请选择串口并打开！"}));  // 8
+    showStatus(pick({"Please select the serial port and open it！", "请选择串口并打开！"}));
 
-    ui->pushButtonInOtaMode->setText(pick({"Erase", "启动升级"}));  // 9
+    ui->pushButtonInOtaMode->setText(pick({"Erase", "启动升级"}));
     ui->pushButton_17->setText(pick({"Start Auto Report", "开始上报"}));
 
-    otaIdle = reportIdle = multiDeviceOff = true;  // 10
+    otaIdle = reportIdle = multiDeviceOff = true;
 
-    serialPort = new QSerialPort;  // 11
+    serialPort = new QSerialPort;
     portOpen = false;
     logActive = false;
 
-    firmwarePath = QString::fromUtf8(defaultFirmwarePath);  // 12
+    firmwarePath = QString::fromUtf8(defaultFirmwarePath);
     ui->lineEditSelFile->setText(firmwarePath);
 
-    ui->pushButtonGetDevInfo->setEnabled(false);  // 13
+    ui->pushButtonGetDevInfo->setEnabled(false);
     ui->progressBar->setValue(0);
     ui->comboBoxDev->clear();
     // No drive is listed yet: nothing may address one.
     setDeviceControlsEnabled(false);
     ui->pushButtonInOtaMode->setEnabled(false);
 
-    worker.targetId = 1;  // 14
+    worker.targetId = 1;
     ui->lineEditSetCanId->setText("1");
     ui->lineEdit_timer->setText("10");
     worker.newCanId = 1;
 
-    resetDeviceListAndLog();  // 15
+    resetDeviceListAndLog();
 
-    // 16: every list begins with a blank item, which stays selected.
+    // Every list begins with a blank item, which stays selected.
     for (const Bilingual& mode : runModeItems())
         ui->comboBoxRunMode->addItem(pick(mode));
     for (const char* rate : {" ", "1Mbps", "500kbps", "250kbps", "125kbps"})
@@ -88,16 +94,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     for (const Bilingual& type : canTypeItems().mid(1))
         ui->comboBox_cantype->addItem(pick(type));
 
-    ui->lineEditSetEchoFre->setText("100");  // 17
+    ui->lineEditSetEchoFre->setText("100");
     worker.scopeFrequency = 100;
     worker.scopeFrequencyMax = 2600;
     worker.scopeFrequencyMin = 1;
     worker.multiDeviceMode = false;
 
-    ui->labelParaInfo->clear();  // 18
+    ui->labelParaInfo->clear();
     resetParameterTable();
 
-    connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::readFromCom);  // 19
+    connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::readFromCom);
     connect(&worker, &otaThread::sendState, this, &MainWindow::StateUpdate);
     connect(this, &MainWindow::sendRecvData, &worker, &otaThread::getSerialData);
     connect(&worker, &otaThread::WriteToSerial, this, &MainWindow::writeToCom);
@@ -108,7 +114,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(f
     txDisplayTimer.setSingleShot(true);
     connect(&txDisplayTimer, &QTimer::timeout, this, [this] { ui->lineEditTxData->setUpdatesEnabled(true); });
 
-    worker.start();  // 20
+    worker.start();
 }
 
 MainWindow::~MainWindow()
