@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "scope/wavedisplay.h"
@@ -144,13 +145,22 @@ std::vector<TourStep> tableAndScope(MainWindow& w, const QString& suffix)
     };
 }
 
+// The tour's file dialogs answer its one parameter file.
+struct TourDialogs : WidgetDialogs {
+    TourDialogs(QWidget* parent, const QString& path) : WidgetDialogs(parent), path(path) {}
+    QString askOpenFileName(const QString&, const QString&, const QString&) override { return path; }
+    QString askSaveFileName(const QString&, const QString&, const QString&) override { return path; }
+    QString path;
+};
+
 // The drive's settings saved, changed on the drive, compared with the file and written back.
 std::vector<TourStep> parameterFile(MainWindow& w, Simulator& sim, const QString& path)
 {
+    const auto dialogs = std::make_shared<TourDialogs>(&w, path);
     return {
-        {"parameter-file-saved", [&w, &sim, path] {
+        {"parameter-file-saved", [&w, &sim, dialogs] {
              showTab(w, "tab_setPara");
-             w.askSaveFileName = [path](const QString&, const QString&, const QString&) { return path; };
+             w.setDialogs(dialogs.get());
              button(w, "pushButtonSaveParaFile")->click();
              sim.runOnSimThread([&sim] {
                  auto* table = sim.drive(0)->feature<SimParamTable>();
@@ -161,8 +171,7 @@ std::vector<TourStep> parameterFile(MainWindow& w, Simulator& sim, const QString
              });
              button(w, "pushButtonReadPara")->click();
          }, [&w] { return labelIs(w, "labelParaInfo", "All parameters were read successfully!", "成功读取所有参数！"); }, 8000},
-        {"parameter-compare", [&w, path] {
-             w.askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
+        {"parameter-compare", [&w] {
              // the dialog runs its own loop: the tour goes on inside it
              QTimer::singleShot(0, &w, [&w] { button(w, "pushButtonLoadParaFile")->click(); });
          }, [&w] { return w.findChild<QDialog*>("dialogParaCompare") != nullptr; }, 3000},

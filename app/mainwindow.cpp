@@ -2,12 +2,10 @@
 
 #include "ui/mainwindow.h"
 
-#include <QFileDialog>
 #include <QIcon>
 #include <QLineEdit>
 #include <QSerialPort>
 #include <QStatusBar>
-#include <QThread>
 
 #include "reactions/livestatus.h"
 #include "ui/languagetable.h"
@@ -30,13 +28,6 @@ const char* const defaultFirmwarePath = "/usr/local/share/torvane/firmware/pmsm_
 // once everything it signals exists.
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), languageEnglish(false), ui(new Ui::MainWindow)
 {
-    guiSleep = [](unsigned ms) { QThread::msleep(ms); };
-    askOpenFileName = [this](const QString& title, const QString& dir, const QString& filter) {
-        return QFileDialog::getOpenFileName(this, title, dir, filter);
-    };
-    askSaveFileName = [this](const QString& title, const QString& name, const QString& filter) {
-        return QFileDialog::getSaveFileName(this, title, name, filter);
-    };
 
     ui->setupUi(this);
     // Shown while no CH340 port is listed: another adapter's port can be typed in.
@@ -146,4 +137,15 @@ QStringList MainWindow::pickEach(const QVector<Bilingual>& texts) const
 void MainWindow::showStatus(const QString& text)
 {
     ui->statusBar->showMessage(text, 0);
+}
+
+void MainWindow::setClock(Clock* replacement)
+{
+    clock = replacement ? replacement : &SystemClock::instance();
+    liveStatus->setClock(clock);
+}
+
+void MainWindow::setDialogs(Dialogs* replacement)
+{
+    dialogs = replacement ? replacement : &widgetDialogs;
 }

@@ -20,6 +20,25 @@
 #include "support/e2e.h"
 
 namespace {
+// The worker's own waits; each pause after a block timed, or left out with BENCH_NO_PAUSE.
+struct TimedPauses : Clock {
+    Clock* real = nullptr;
+    bool skip = false;
+    QElapsedTimer clock;
+    qint64 inPause = 0, pauses = 0;
+    int64_t nowMs() override { return real->nowMs(); }
+    void sleepFor(unsigned ms) override { real->sleepFor(ms); }
+    void idleWait() override { real->idleWait(); }
+    void blockPause() override
+    {
+        const qint64 start = clock.nsecsElapsed();
+        if (!skip)
+            real->blockPause();
+        inPause += clock.nsecsElapsed() - start;
+        ++pauses;
+    }
+};
+
 struct PaintCounter : QObject {
     int paints = 0;
     bool eventFilter(QObject*, QEvent* e) override
@@ -34,6 +53,7 @@ struct PaintCounter : QObject {
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    TimedPauses timed;  // outlives the rig's worker
     SimulatedRig rig;
     if (!rig.start() || !rig.openAndHandshake()) {
         std::fprintf(stderr, "bench_upgrade: the simulated adapter did not come up\n");
@@ -48,7 +68,7 @@ int main(int argc, char** argv)
     file.write(image);
     file.flush();
     const QString path = file.fileName();
-    rig.window->askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    rig.dialogs.openFileName = [path](const QString&, const QString&, const QString&) { return path; };
     rig.click("pushButtonGetDevInfo");
     if (!QTest::qWaitFor([&] { return rig.widget<QComboBox>("comboBoxDev")->count() == 1; }, 5000)) {
         std::fprintf(stderr, "bench_upgrade: the simulated drive was not detected\n");
@@ -62,17 +82,10 @@ int main(int argc, char** argv)
     }
 
     // Where a block's time goes: inside the pause after sending it, or outside (reply, decoding, repaint).
-    const std::function<void()> pause = qEnvironmentVariableIsSet("BENCH_NO_PAUSE") ? std::function<void()>([] {})
-                                                                                    : rig.window->worker.blockPause;
-    QElapsedTimer clock;
-    clock.start();
-    qint64 inPause = 0, pauses = 0;
-    rig.window->worker.blockPause = [&] {
-        const qint64 start = clock.nsecsElapsed();
-        pause();
-        inPause += clock.nsecsElapsed() - start;
-        ++pauses;
-    };
+    timed.real = &rig.window->worker.realTime();
+    timed.skip = qEnvironmentVariableIsSet("BENCH_NO_PAUSE");
+    timed.clock.start();
+    rig.window->worker.setClock(&timed);
     PaintCounter counter;
     rig.widget<QProgressBar>("progressBar")->installEventFilter(&counter);
     const QString done = QString::fromUtf8("升级成功！");
@@ -93,8 +106,8 @@ int main(int argc, char** argv)
     rig.sim.runOnSimThread([&] { assembled = rig.sim.drive(0)->feature<SimBootloader>()->assembled(); });
     std::printf("upgrade of 64 KiB (8192 blocks): %.3f s, %.2f x the 8.192 s pacing floor, %d progress-bar repaints, image %s\n",
                 seconds, seconds / 8.192, counter.paints, assembled == image ? "verified" : "DIFFERS");
-    if (pauses > 0)
-        std::printf("per block: %.1f us in the pause, %.1f us outside it\n", double(inPause) / pauses / 1e3,
-                    (double(timer.nsecsElapsed()) - double(inPause)) / pauses / 1e3);
+    if (timed.pauses > 0)
+        std::printf("per block: %.1f us in the pause, %.1f us outside it\n", double(timed.inPause) / timed.pauses / 1e3,
+                    (double(timer.nsecsElapsed()) - double(timed.inPause)) / timed.pauses / 1e3);
     return assembled == image ? 0 : 1;
 }

@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QThread>
 
 #include "controls/commandframes.h"
 #include "ui/mainwindow.h"
@@ -12,10 +11,7 @@ using namespace commandframes;
 
 void MainWindow::pacingSleep(unsigned ms)
 {
-    if (guiSleep)
-        guiSleep(ms);
-    else
-        QThread::msleep(ms);
+    clock->sleepFor(ms);
 }
 
 void MainWindow::clampMotionField(QLineEdit* field, float low, float high)

@@ -102,8 +102,8 @@ void MainWindow::on_pushButtonScopeExport_clicked()
 {
     const QString proposed = QStringLiteral("./scope_%1.csv")
                                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss")));
-    const QString name = askSaveFileName(pick({"Export oscilloscope", "导出示波器"}), proposed,
-                                         QStringLiteral("CSV (*.csv);;PNG (*.png);;PDF (*.pdf)"));
+    const QString name = dialogs->askSaveFileName(pick({"Export oscilloscope", "导出示波器"}), proposed,
+                                                  QStringLiteral("CSV (*.csv);;PNG (*.png);;PDF (*.pdf)"));
     if (name.isEmpty())
         return;
     QString cause;

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include "ui/mainwindow.h"
 #include "ui/statustexts.h"
@@ -15,7 +14,8 @@
 
 void MainWindow::on_pushButtonOpenFile_clicked()
 {
-    firmwarePath = askOpenFileName(tr("Open Binary File"), ".", tr("Binary File(*.bin *.hex)"));
+    firmwarePath = dialogs->askOpenFileName(QStringLiteral("Open Binary File"), QStringLiteral("."),
+                                            QStringLiteral("Binary File(*.bin *.hex)"));
     if (!firmwarePath.isEmpty())
         ui->lineEditSelFile->setText(firmwarePath);
 }
@@ -76,11 +76,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (!otaIdle) {
         const QString title = pick({"Firmware upgrade", "固件升级"});
         const QString question = pick({"An upgrade is running. Close the window all the same?", "正在升级固件，仍要关闭窗口吗？"});
-        const bool close = askYesNo ? askYesNo(title, question)
-                                    : QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
-                                                            QMessageBox::No)
-                                          == QMessageBox::Yes;
-        if (!close) {
+        if (!dialogs->askYesNo(title, question, true)) {
             event->ignore();
             return;
         }

@@ -1,15 +1,11 @@
 #include "params/export.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QSaveFile>
 #include <QTableWidget>
-#include <QUrl>
 
 #include <xlsxwriter.h>
 
@@ -131,8 +127,9 @@ void MainWindow::on_pushButtonExportExcel_clicked()
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss"));
     showInfo(ui->labelParaInfo, Tone::success, pick({"File is exporting, please wait...", "文件导出中，请等待..."}));
-    const QString path = askSaveFileName(tr("Excel file"), QStringLiteral("./%1%2.xlsx").arg(QStringLiteral("mcu_"), stamp),
-                                         tr("Excel Files(*.xlsx)"));
+    const QString path = dialogs->askSaveFileName(QStringLiteral("Excel file"),
+                                                  QStringLiteral("./%1%2.xlsx").arg(QStringLiteral("mcu_"), stamp),
+                                                  QStringLiteral("Excel Files(*.xlsx)"));
     if (path.isEmpty())
         return;
 
@@ -160,14 +157,6 @@ void MainWindow::on_pushButtonExportExcel_clicked()
 
     const QString title = pick({"Complete", "完成"});
     const QString question = pick({"File exported. Open it now？", "文件已经导出，是否现在打开？"});
-    const bool open = askYesNo ? askYesNo(title, question)
-                               : QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No)
-                                     == QMessageBox::Yes;
-    if (!open)
-        return;
-    if (openExportedFile)
-        openExportedFile(path);
-    else
-        // an absolute file URL: the proposed name is relative to the working folder
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    if (dialogs->askYesNo(title, question, false))
+        dialogs->openFile(path);
 }

@@ -65,9 +65,9 @@ void MainWindow::on_pushButtonSaveParaFile_clicked()
     if (!paramTableShown)
         return;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss"));
-    const QString path = askSaveFileName(pick({"Save parameter file", "保存参数文件"}),
-                                         QStringLiteral("./mcu_%1_%2.json").arg(mcuIdText(paramTableMcuId), stamp),
-                                         pick({"Parameter files(*.json)", "参数文件(*.json)"}));
+    const QString path = dialogs->askSaveFileName(pick({"Save parameter file", "保存参数文件"}),
+                                                  QStringLiteral("./mcu_%1_%2.json").arg(mcuIdText(paramTableMcuId), stamp),
+                                                  pick({"Parameter files(*.json)", "参数文件(*.json)"}));
     if (path.isEmpty())
         return;
     QString error;
@@ -84,8 +84,8 @@ void MainWindow::on_pushButtonLoadParaFile_clicked()
 {
     if (!paramTableShown)
         return;
-    const QString path = askOpenFileName(pick({"Load parameter file", "载入参数文件"}), QStringLiteral("."),
-                                         pick({"Parameter files(*.json)", "参数文件(*.json)"}));
+    const QString path = dialogs->askOpenFileName(pick({"Load parameter file", "载入参数文件"}), QStringLiteral("."),
+                                                  pick({"Parameter files(*.json)", "参数文件(*.json)"}));
     if (path.isEmpty())
         return;
     ParamFile file;

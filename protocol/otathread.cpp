@@ -10,10 +10,16 @@
 
 Q_LOGGING_CATEGORY(lcWire, "torvane.wire", QtInfoMsg)
 
-otaThread::otaThread(QObject* parent) : QThread(parent)
+otaThread::otaThread(QObject* parent) : QThread(parent) {}
+
+void otaThread::setClock(Clock* replacement)
 {
-    sleepFor = [this](unsigned ms) { defaultSleep(ms); };
-    idleWait = [this] { defaultIdle(); };
+    clockInUse.store(replacement ? replacement : &loopClock, std::memory_order_release);
+}
+
+Clock& otaThread::realTime()
+{
+    return loopClock;
 }
 
 otaThread::~otaThread()

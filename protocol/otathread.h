@@ -17,6 +17,7 @@
 #include <mutex>
 
 #include "protocol/canframe.h"
+#include "protocol/clock.h"
 #include "protocol/codes.h"
 #include "protocol/firmwareimage.h"
 #include "protocol/framecodec.h"
@@ -113,15 +114,15 @@ public:
     uint32_t blockPosition = 0;   // the full block number, so 65536 blocks end in the finish frame
     uint8_t blockRetries = 0;     // re-sends of the unanswered block
     std::atomic<uint32_t> blockSends{0};  // every block frame sent; the run loop names the one it saw waiting
-    std::function<void()> blockPause = firmware::pauseAfterBlock;  // 1 ms after each block; tests may shorten it
 
     // ---- parameter transfer flags read by the run loop --------------------
     Relaxed<uint32_t> paramErrorFlags{0};
     Relaxed<uint8_t> lastFrameCode{0};
 
-    // ---- the run loop's clock (replaced by tests to run in virtual time) --
-    std::function<void(unsigned ms)> sleepFor;  // one tick of a supervised wait
-    std::function<void()> idleWait;             // nothing pending: wait for a command
+    // ---- the run loop's clock -------------------------------------------
+    // The loop's waits and the pause after each block; nullptr puts realTime() back.
+    void setClock(Clock* clock);
+    Clock& realTime();  // real time whose waits a new command or the stop cuts short
 
     // ---- operations --------------------------------------------------------
     void execute(unsigned code);
@@ -135,6 +136,9 @@ public:
     void stop();      // ask the loop to end and wake it
     // QThread::wait, and what the loop wrote is this thread's to touch afterwards.
     bool waitForEnd(unsigned long ms = ULONG_MAX);
+    bool openWaveFile(const QString& name);  // saving starts; false when the file cannot be opened
+    void closeWaveFile();
+    void materializeWindows();               // sampleVectors from the windows
 
 signals:
     void sendState();
@@ -148,7 +152,12 @@ public slots:
 protected:
     void run() override;
 
-public:
+private:
+    // The test fixtures that drive these internals directly.
+    friend class DrivesE2eTest;
+    friend class RunLoopTest;
+    friend class ScopeProtocolTest;
+
     // ---- internals shared by the protocol files ---------------------------
     bool onOwnerThread() const;
     void setPending(int op);                  // release store + wake the loop
@@ -190,9 +199,6 @@ public:
     void handleScopeFrame();                              // scopestream.cpp, type 10
     void completeConfiguration();                         // scopestream.cpp, the last channel reply
     void decodeSample();                                  // scopestream.cpp
-    void materializeWindows();                            // sampleVectors from the windows
-    bool openWaveFile(const QString& name);              // saving starts; false when the file cannot be opened
-    void closeWaveFile();
     void failWaveFile(recordfile::WriteFailure cause);
     QByteArray waveLine;                                  // reused for every sample's line
 
@@ -211,4 +217,16 @@ private:
     std::atomic<bool> loopEnded{false};
     void defaultSleep(unsigned ms);
     void defaultIdle();
+    class LoopClock : public SystemClock {
+    public:
+        explicit LoopClock(otaThread& worker) : worker(worker) {}
+        void sleepFor(unsigned ms) override { worker.defaultSleep(ms); }
+        void idleWait() override { worker.defaultIdle(); }
+
+    private:
+        otaThread& worker;
+    };
+    LoopClock loopClock{*this};
+    std::atomic<Clock*> clockInUse{&loopClock};
+    Clock& loopTime() const { return *clockInUse.load(std::memory_order_acquire); }
 };

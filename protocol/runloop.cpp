@@ -23,7 +23,7 @@ void otaThread::pollOnce()
         scanStep(op, *row);
         return;
     case Job::streamMotion:
-        sleepFor(row->tickMs);
+        loopTime().sleepFor(row->tickMs);
         if (pendingOp.load(std::memory_order_acquire) == op)
             sendMotionFrame();
         return;
@@ -37,12 +37,12 @@ void otaThread::pollOnce()
         break;
     }
     elapsedMs.store(0, std::memory_order_relaxed);
-    idleWait();
+    loopTime().idleWait();
 }
 
 void otaThread::superviseStep(int op, const pending::Row& row)
 {
-    sleepFor(row.tickMs);
+    loopTime().sleepFor(row.tickMs);
     if (pendingOp.load(std::memory_order_acquire) != op)
         return;  // a command replaced the operation during the tick
     const uint32_t elapsed = elapsedMs.load(std::memory_order_relaxed) + row.countMs;
@@ -108,7 +108,7 @@ void otaThread::scanStep(int op, const pending::Row& row)
         scanId = scanGroup;
         scanSlot = 1;
     }
-    sleepFor(row.tickMs);
+    loopTime().sleepFor(row.tickMs);
     if (pendingOp.load(std::memory_order_acquire) != op)
         return;
     if (scanId >= 128) {
@@ -116,12 +116,12 @@ void otaThread::scanStep(int op, const pending::Row& row)
         return;
     }
     sendScanProbe(scanId);
-    sleepFor(row.tickMs);
+    loopTime().sleepFor(row.tickMs);
 }
 
 void otaThread::blockWaitStep(int op, const pending::Row& row)
 {
-    sleepFor(row.tickMs);
+    loopTime().sleepFor(row.tickMs);
     if (pendingOp.load(std::memory_order_acquire) != op)
         return;
     const uint32_t waited = elapsedMs.load(std::memory_order_relaxed) + row.countMs;
@@ -137,7 +137,7 @@ void otaThread::blockWaitStep(int op, const pending::Row& row)
 
 void otaThread::scopeStopStep(int op, const pending::Row& row)
 {
-    sleepFor(row.tickMs);
+    loopTime().sleepFor(row.tickMs);
     if (pendingOp.load(std::memory_order_acquire) != op)
         return;  // the drive answered, or a command replaced the stop
     const uint32_t elapsed = elapsedMs.load(std::memory_order_relaxed) + row.countMs;

@@ -41,7 +41,7 @@ void otaThread::executeUpgrade(unsigned code, CanFrame& frame)
         firmware::blockBytes(firmwareImage, blockPosition, frame.data);
         sendCanFrame(frame);
         blockSends.fetch_add(1, std::memory_order_release);
-        blockPause();
+        loopTime().blockPause();
         setPending(opOtaBlock);
         break;
     case cmdOtaFinish:

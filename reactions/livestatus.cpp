@@ -1,7 +1,6 @@
 #include "reactions/livestatus.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 
 #include <memory>
@@ -49,9 +48,6 @@ LiveStatus::LiveStatus(const LiveStatusLabels& l, std::function<int()> selected,
                        std::function<QString(const Bilingual&)> inLanguage)
     : labels(l), selectedDrive(std::move(selected)), reporting(std::move(reportingOn)), pick(std::move(inLanguage))
 {
-    auto monotonic = std::make_shared<QElapsedTimer>();
-    monotonic->start();
-    clock = [monotonic] { return monotonic->elapsed(); };
     redrawTimer.setInterval(livestatus::redrawPeriodMs);
     connect(&redrawTimer, &QTimer::timeout, this, [this] { redraw(); });
     empty();
@@ -62,7 +58,7 @@ void LiveStatus::record(const statustexts::MotorFeedback& feedback)
     Last& entry = last[feedback.sourceId];
     entry.seen = true;
     entry.feedback = feedback;
-    entry.atMs = clock();
+    entry.atMs = clock->nowMs();
 }
 
 void LiveStatus::selectionChanged(bool listed)
@@ -94,7 +90,7 @@ void LiveStatus::redraw()
         empty();
         return;
     }
-    const qint64 now = clock();
+    const qint64 now = clock->nowMs();
     const bool on = reporting();
     if (on && !wasReporting)
         reportingSinceMs = now;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "protocol/clock.h"
 #include "ui/statustexts.h"
 
 class QLabel;
@@ -60,8 +61,8 @@ public:
     // Writes the labels from the last frame of the selected drive.
     void redraw();
 
-    // Monotonic milliseconds; tests set virtual time.
-    std::function<qint64()> clock;
+    // Where the frames' ages are read; tests set virtual time.
+    void setClock(Clock* replacement) { clock = replacement; }
 
 private:
     void empty();
@@ -78,4 +79,5 @@ private:
     bool wasReporting = false;
     qint64 reportingSinceMs = 0;
     QTimer redrawTimer;
+    Clock* clock = &SystemClock::instance();
 };

@@ -25,7 +25,7 @@ void MainWindow::on_pushButtonSaveWave_clicked()
     const QString proposed = QStringLiteral("./%1%2.txt")
                                  .arg(QStringLiteral("wave_"),
                                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hhmmss")));
-    const QString name = askSaveFileName(tr("Wave file"), proposed, QStringLiteral("TXT Files(*.txt)"));
+    const QString name = dialogs->askSaveFileName(QStringLiteral("Wave file"), proposed, QStringLiteral("TXT Files(*.txt)"));
     if (name.isEmpty()) {
         showInfo(ui->label_selChInfo, Tone::notice, pick({"No data save file specified！", "未指定数据保存文件！"}));
         return;

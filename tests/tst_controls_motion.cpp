@@ -10,6 +10,7 @@
 
 #include "protocol/framecodec.h"
 #include "support/inprocess.h"
+#include "support/virtualclock.h"
 #include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
@@ -244,7 +245,9 @@ void TestMotionControls::applySineParameters()
     announceDrive(w, 6, 0x1234);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     QVector<QPair<unsigned, int>> sleeps;  // (ms, frames sent before the sleep)
-    w.guiSleep = [&](unsigned ms) { sleeps << qMakePair(ms, spy.size()); };
+    VirtualClock clock;
+    w.setClock(&clock);
+    clock.onSleep = [&](unsigned ms) { sleeps << qMakePair(ms, spy.size()); };
     w.ui->lineEditSetSineFuzhi->setText(QStringLiteral("2.5"));
     w.ui->lineEditSetSineFre->setText(QStringLiteral("4"));
     w.ui->pushButton->click();
@@ -285,7 +288,9 @@ void TestMotionControls::sineStartStop()
     w.worker.targetId = 77;  // the drive of the last device command, not the selection
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     QVector<unsigned> sleeps;
-    w.guiSleep = [&](unsigned ms) { sleeps << ms; };
+    VirtualClock clock;
+    w.setClock(&clock);
+    clock.onSleep = [&](unsigned ms) { sleeps << ms; };
     w.ui->pushButtonSineEn->setText(before);
     w.ui->pushButtonSineEn->click();
 

@@ -45,7 +45,7 @@ bool writeAll(SimulatedRig& rig)
 // Loads the file and applies the rows the dialog ticks by default.
 bool loadAndApply(SimulatedRig& rig, const QString& path)
 {
-    rig.window->askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    rig.dialogs.openFileName = [path](const QString&, const QString&, const QString&) { return path; };
     bool applied = false;
     QTimer::singleShot(0, rig.window.get(), [&] {
         if (auto* dialog = rig.window->findChild<QDialog*>("dialogParaCompare")) {
@@ -60,7 +60,7 @@ bool loadAndApply(SimulatedRig& rig, const QString& path)
 
 bool save(SimulatedRig& rig, const QString& path)
 {
-    rig.window->askSaveFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    rig.dialogs.saveFileName = [path](const QString&, const QString&, const QString&) { return path; };
     rig.click("pushButtonSaveParaFile");
     return QFile::exists(path);
 }

@@ -52,7 +52,7 @@ void E2eScopeTest::streamIntoPlotAndFile()
 
     QTemporaryDir dir;
     const QString path = dir.filePath("wave.txt");
-    rig.window->askSaveFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    rig.dialogs.saveFileName = [path](const QString&, const QString&, const QString&) { return path; };
     // a sine (uint8), a square (float) and a ramp (int16) at 500 Hz
     rig.widget<QComboBox>("comboBoxCh1")->setCurrentIndex(1);   // 0x2003
     rig.widget<QComboBox>("comboBoxCh4")->setCurrentIndex(3);   // 0x2005

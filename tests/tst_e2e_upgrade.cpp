@@ -29,7 +29,7 @@ QString writeImage(QTemporaryFile& file, int size)
 
 bool detectAndChoose(SimulatedRig& rig, const QString& path)
 {
-    rig.window->askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    rig.dialogs.openFileName = [path](const QString&, const QString&, const QString&) { return path; };
     rig.click("pushButtonGetDevInfo");
     if (!QTest::qWaitFor([&] { return rig.widget<QComboBox>("comboBoxDev")->count() == 1; }, 5000))
         return false;

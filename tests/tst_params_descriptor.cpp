@@ -7,6 +7,7 @@
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
+#include "tests/support/virtualclock.h"
 
 Q_DECLARE_METATYPE(QVector<CanFrame>)
 
@@ -335,9 +336,9 @@ void ParamsDescriptorTest::timeoutOutcomes()
     QFETCH(QVector<CanFrame>, frames);
     QFETCH(int, state);
     QFETCH(int, polls);
+    VirtualClock clock;
     otaThread w;
-    w.sleepFor = [](unsigned) {};
-    w.idleWait = [] {};
+    w.setClock(&clock);
     States states(w);
     w.execute(cmdReadParaTable);
     for (const CanFrame& f : frames)
@@ -353,9 +354,9 @@ void ParamsDescriptorTest::timeoutOutcomes()
 
 void ParamsDescriptorTest::endFrameEndsTheDownloadWithoutAnotherNotification()
 {
+    VirtualClock clock;
     otaThread w;
-    w.sleepFor = [](unsigned) {};
-    w.idleWait = [] {};
+    w.setClock(&clock);
     States states(w);
     w.execute(cmdReadParaTable);
     for (const CanFrame& f : entry(0x0000))

@@ -21,6 +21,7 @@
 #include "params/paramfile.h"
 #include "sim/simparamtable.h"
 #include "support/inprocess.h"
+#include "support/scripteddialogs.h"
 #include "ui/logview.h"
 #include "ui/mainwindow.h"
 
@@ -30,14 +31,16 @@ constexpr uint8_t driveId = 5;
 constexpr uint64_t driveUid = 0x1122334455667701ull;
 
 struct Tab {
+    ScriptedDialogs dialogs;
     MainWindow w;
     LoopDrive drive{w, driveId, driveUid};
     QTemporaryDir dir;
     Tab()
     {
+        w.setDialogs(&dialogs);
         drive.listAsOnlyDrive();
-        w.askSaveFileName = [this](const QString&, const QString&, const QString&) { return savePath; };
-        w.askOpenFileName = [this](const QString&, const QString&, const QString&) { return openPath; };
+        dialogs.saveFileName = [this](const QString&, const QString&, const QString&) { return savePath; };
+        dialogs.openFileName = [this](const QString&, const QString&, const QString&) { return openPath; };
     }
     QTableWidget* table() const { return w.findChild<QTableWidget*>("tableWidgetPara"); }
     QLabel* info() const { return w.findChild<QLabel*>("labelParaInfo"); }

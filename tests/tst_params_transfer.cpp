@@ -10,10 +10,12 @@
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
+#include "tests/support/virtualclock.h"
 
 namespace {
 
 struct Rig {
+    VirtualClock clock;
     otaThread w;
     QList<CanFrame> sent;
     QList<int> states;
@@ -22,8 +24,7 @@ struct Rig {
         QObject::connect(&w, &otaThread::WriteToSerial, [this](QByteArray d, qint16) { sent << adapterline::parseDataLine(d); });
         QObject::connect(&w, &otaThread::sendState, [this] { states << w.stateCode; });
         w.targetId = 5;
-        w.sleepFor = [](unsigned) {};
-        w.idleWait = [] {};
+        w.setClock(&clock);
     }
     void reply(uint8_t type, uint8_t status, std::initializer_list<uint8_t> bytes)
     {

@@ -16,6 +16,7 @@
 
 #include "sim/simparamtable.h"
 #include "support/inprocess.h"
+#include "support/scripteddialogs.h"
 #include "ui/mainwindow.h"
 
 namespace {
@@ -24,10 +25,12 @@ constexpr uint8_t driveId = 5;
 constexpr uint64_t driveUid = 0x1122334455667701ull;
 
 struct Tab {
+    ScriptedDialogs dialogs;
     MainWindow w;
     LoopDrive drive{w, driveId, driveUid};
     Tab()
     {
+        w.setDialogs(&dialogs);
         drive.listAsOnlyDrive();
     }
     QTableWidget* table() const { return w.findChild<QTableWidget*>("tableWidgetPara"); }
@@ -403,18 +406,18 @@ void ParamsWindowTest::exportCsv()
     QTemporaryDir dir;
     const QString path = dir.filePath("table.csv");
     QString proposed, filter;
-    t.w.askSaveFileName = [&](const QString&, const QString& name, const QString& f) {
+    t.dialogs.saveFileName = [&](const QString&, const QString& name, const QString& f) {
         proposed = name;
         filter = f;
         return path;
     };
     QString question;
-    t.w.askYesNo = [&](const QString& title, const QString& text) {
+    t.dialogs.yesNo = [&](const QString& title, const QString& text) {
         question = title + "|" + text;
         return true;
     };
     QString opened;
-    t.w.openExportedFile = [&](const QString& p) { opened = p; };
+    t.dialogs.opened = [&](const QString& p) { opened = p; };
     t.button("pushButtonExportExcel")->click();
     QVERIFY(proposed.startsWith("./mcu_") && proposed.endsWith(".xlsx"));
     QCOMPARE(proposed.size(), QString("./mcu_yyyy_MM_dd_hhmmss.xlsx").size());
@@ -441,14 +444,14 @@ void ParamsWindowTest::exportXlsx()
     QVERIFY(t.download());
     QTemporaryDir dir;
     const QString path = dir.filePath("table.xlsx");
-    t.w.askSaveFileName = [&](const QString&, const QString&, const QString&) { return path; };
+    t.dialogs.saveFileName = [&](const QString&, const QString&, const QString&) { return path; };
     QString question;
-    t.w.askYesNo = [&](const QString& title, const QString& text) {
+    t.dialogs.yesNo = [&](const QString& title, const QString& text) {
         question = title + "|" + text;
         return false;
     };
     bool opened = false;
-    t.w.openExportedFile = [&](const QString&) { opened = true; };
+    t.dialogs.opened = [&](const QString&) { opened = true; };
     t.button("pushButtonExportExcel")->click();
     QCOMPARE(t.info()->text(), QString::fromUtf8("文件导出完成!"));
     QCOMPARE(question, QString::fromUtf8("完成|文件已经导出，是否现在打开？"));
@@ -476,9 +479,9 @@ void ParamsWindowTest::exportFailureIsReported()
     smallTable(t.drive.table);
     QVERIFY(t.download());
     bool asked = false;
-    t.w.askYesNo = [&](const QString&, const QString&) { return asked = true; };
+    t.dialogs.yesNo = [&](const QString&, const QString&) { return asked = true; };
     for (const char* name : {"/nonexistent-folder/table.xlsx", "/nonexistent-folder/table.csv"}) {
-        t.w.askSaveFileName = [&](const QString&, const QString&, const QString&) { return QString(name); };
+        t.dialogs.saveFileName = [&](const QString&, const QString&, const QString&) { return QString(name); };
         t.button("pushButtonExportExcel")->click();
         QVERIFY(t.info()->text().startsWith(QString::fromUtf8("文件导出失败：")));
         QCOMPARE(t.info()->styleSheet(), red());
@@ -486,7 +489,7 @@ void ParamsWindowTest::exportFailureIsReported()
     QVERIFY(!asked);
 
     // an empty answer ends the export with the waiting text
-    t.w.askSaveFileName = [](const QString&, const QString&, const QString&) { return QString(); };
+    t.dialogs.saveFileName = [](const QString&, const QString&, const QString&) { return QString(); };
     t.button("pushButtonExportExcel")->click();
     QCOMPARE(t.info()->text(), QString::fromUtf8("文件导出中，请等待..."));
 }

@@ -6,12 +6,14 @@
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
+#include "tests/support/virtualclock.h"
 
 namespace {
 
 // Drives the worker's loop on the test thread; sleeping only advances a clock.
 struct VirtualLoop {
     otaThread& worker;
+    VirtualClock clock;
     quint64 now = 0;
     int polls = 0;
     QList<int> states;
@@ -19,8 +21,8 @@ struct VirtualLoop {
 
     explicit VirtualLoop(otaThread& w) : worker(w)
     {
-        worker.sleepFor = [this](unsigned ms) { now += ms; };
-        worker.idleWait = [] {};
+        clock.onSleep = [this](unsigned ms) { now += ms; };
+        worker.setClock(&clock);
         QObject::connect(&worker, &otaThread::sendState, [this] { states << worker.stateCode; });
         QObject::connect(&worker, &otaThread::WriteToSerial,
                          [this](QByteArray d, qint16) { written << qMakePair(now, d); });
@@ -280,7 +282,7 @@ void RunLoopTest::unansweredBlock()
     otaThread worker;
     VirtualLoop loop(worker);
     worker.targetId = 3;
-    worker.blockPause = [] {};
+    loop.clock.onBlockPause = [] {};
     worker.firmwareImage = QByteArray(24, '\x5a');  // three blocks
     worker.execute(cmdOtaSendInfo);
     const auto answer = [&] {
@@ -293,7 +295,7 @@ void RunLoopTest::unansweredBlock()
     answer();  // block 0; block 1 is sent at virtual 0 and waits
     const int before = loop.states.size();
     int answered = loop.written.size() - 1;
-    worker.sleepFor = [&](unsigned ms) {
+    loop.clock.onSleep = [&](unsigned ms) {
         loop.now += ms;
         if (answeredAfter >= 0 && loop.written.size() >= 3 + answeredAfter && answered < loop.written.size()) {
             answered = loop.written.size();
@@ -318,14 +320,14 @@ void RunLoopTest::commandDuringTickReplacesOperation()
     otaThread worker;
     VirtualLoop loop(worker);
     worker.setPending(opResetMode);
-    worker.sleepFor = [&](unsigned) {
+    loop.clock.onSleep = [&](unsigned) {
         worker.execute(cmdMotorMode);
         worker.ackFlag = 1;
     };
     worker.pollOnce();
     QVERIFY(loop.states.isEmpty());
     QCOMPARE(worker.pendingOp.load(), int(opMotorMode));
-    worker.sleepFor = [](unsigned) {};
+    loop.clock.onSleep = [](unsigned) {};
     worker.pollOnce();
     QCOMPARE(loop.states, QList<int>{20});
 }
@@ -335,7 +337,7 @@ void RunLoopTest::unsupervisedStatesResetCounter()
     otaThread worker;
     VirtualLoop loop(worker);
     int idles = 0;
-    worker.idleWait = [&] { ++idles; };
+    loop.clock.onIdle = [&] { ++idles; };
     for (int op : {0, 7, 15, 18, 20, 22, 26, 29, 40}) {
         worker.pendingOp = op;
         worker.elapsedMs = 700;

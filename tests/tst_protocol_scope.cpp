@@ -17,6 +17,7 @@
 #include "protocol/framecodec.h"
 #include "protocol/otathread.h"
 #include "protocol/scopecodec.h"
+#include "tests/support/virtualclock.h"
 
 using namespace scopecodec;
 
@@ -329,8 +330,9 @@ void ScopeProtocolTest::stopRequest()
     QFETCH(int, endMs);
     otaThread worker;
     unsigned now = 0;
-    worker.sleepFor = [&](unsigned ms) { now += ms; };
-    worker.idleWait = [] {};
+    VirtualClock clock;
+    clock.onSleep = [&](unsigned ms) { now += ms; };
+    worker.setClock(&clock);
     Recorder out(worker);
     configure(worker, int16AndFloat(), 100);
     worker.execute(cmdScopeStart);

@@ -15,6 +15,7 @@
 #include "protocol/framecodec.h"
 #include "reactions/livestatus.h"
 #include "support/inprocess.h"
+#include "support/virtualclock.h"
 #include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
@@ -125,12 +126,13 @@ void LiveStatusTest::labelsShowTheFeedbackLineValues()
 void LiveStatusTest::ageTurnsRedWhenReportedFramesStop()
 {
     MainWindow w;
-    qint64 now = 10000;
-    w.liveStatus->clock = [&] { return now; };
+    VirtualClock clock;
+    clock.now = 10000;
+    w.setClock(&clock);
     announceDrive(w, 1, 0x11);
     QLabel* age = label(w, "labelLiveAge");
     const auto at = [&](qint64 ms) {
-        now = ms;
+        clock.now = ms;
         w.liveStatus->redraw();
     };
     const auto red = [&] { return age->styleSheet() == QString("color:red;"); };

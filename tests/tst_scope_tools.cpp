@@ -15,6 +15,7 @@
 #include "scope/wavedisplay.h"
 #include "sim/simscope.h"
 #include "support/inprocess.h"
+#include "support/scripteddialogs.h"
 #include "ui/mainwindow.h"
 
 namespace {
@@ -27,13 +28,15 @@ constexpr int frequency = 100;  // samples 10 ms apart, the first at 0.01 s
 enum Variable { MaxSpeed = 3, Temperature = 12 };
 
 struct Scope {
+    ScriptedDialogs dialogs;
     MainWindow w;
     LoopDrive drive{w, driveId, driveUid};
     QString chosenFile;
     Scope()
     {
+        w.setDialogs(&dialogs);
         drive.listAsOnlyDrive();
-        w.askSaveFileName = [this](const QString&, const QString&, const QString&) { return chosenFile; };
+        dialogs.saveFileName = [this](const QString&, const QString&, const QString&) { return chosenFile; };
         w.resize(1700, 843);
         auto* tabs = w.findChild<QTabWidget*>("tabWidget");
         tabs->setCurrentWidget(w.findChild<QWidget*>("tab_Oscilloscope"));

@@ -14,6 +14,7 @@
 #include "sim/simparamtable.h"
 #include "sim/simscope.h"
 #include "support/inprocess.h"
+#include "support/scripteddialogs.h"
 #include "ui/mainwindow.h"
 
 namespace {
@@ -25,13 +26,15 @@ constexpr uint64_t driveUid = 0x1122334455667701ull;
 enum Variable { CanTimeout = 1, MaxSpeed = 3, CurrentKi = 5, SerialNo = 10, Odometer = 11, Temperature = 12 };
 
 struct Tab {
+    ScriptedDialogs dialogs;
     MainWindow w;
     LoopDrive drive{w, driveId, driveUid};
     QString chosenFile;  // the save dialog's answer
     Tab()
     {
+        w.setDialogs(&dialogs);
         drive.listAsOnlyDrive();
-        w.askSaveFileName = [this](const QString&, const QString&, const QString&) { return chosenFile; };
+        dialogs.saveFileName = [this](const QString&, const QString&, const QString&) { return chosenFile; };
     }
     QLabel* info() const { return w.findChild<QLabel*>("label_selChInfo"); }
     QPushButton* button(const char* name) const { return w.findChild<QPushButton*>(name); }
@@ -268,7 +271,7 @@ void ScopeWindowTest::waveFileCancelled()
     QVERIFY(t.download());
     QVERIFY(t.configure({{1, MaxSpeed}}));
     QString title, proposed, filter;
-    t.w.askSaveFileName = [&](const QString& askedTitle, const QString& name, const QString& askedFilter) {
+    t.dialogs.saveFileName = [&](const QString& askedTitle, const QString& name, const QString& askedFilter) {
         title = askedTitle;
         proposed = name;
         filter = askedFilter;
@@ -377,7 +380,7 @@ void ScopeWindowTest::englishTexts()
     QCOMPARE(t.button("pushButtonEchoStart")->text(), QString("stop"));
     t.button("pushButtonEchoStart")->click();
     QVERIFY(t.waitInfo("A winner never stops trying"));
-    t.w.askSaveFileName = [](const QString&, const QString&, const QString&) { return QString(); };
+    t.dialogs.saveFileName = [](const QString&, const QString&, const QString&) { return QString(); };
     t.button("pushButtonSaveWave")->click();
     QCOMPARE(t.info()->text(), QString("No data save file specified！"));
 }

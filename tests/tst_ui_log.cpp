@@ -17,6 +17,7 @@
 
 #include "support/e2e.h"
 #include "support/inprocess.h"
+#include "support/scripteddialogs.h"
 #include "ui/logview.h"
 #include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
@@ -26,12 +27,14 @@ namespace {
 struct DialogCall {
     int count = 0;
     QString title, proposedName, filter;
+    ScriptedDialogs dialogs;
 };
 
 // The save dialog answers `answer` and remembers how it was asked.
 void answerSaveDialog(MainWindow& w, const QString& answer, DialogCall& call)
 {
-    w.askSaveFileName = [answer, &call](const QString& title, const QString& name, const QString& filter) {
+    w.setDialogs(&call.dialogs);
+    call.dialogs.saveFileName = [answer, &call](const QString& title, const QString& name, const QString& filter) {
         ++call.count;
         call.title = title;
         call.proposedName = name;

@@ -14,6 +14,9 @@
 
 #include "protocol/adapterline.h"
 #include "protocol/framecodec.h"
+#include "support/instantblocks.h"
+#include "support/scripteddialogs.h"
+#include "support/virtualclock.h"
 #include "ui/mainwindow.h"
 
 namespace {
@@ -57,10 +60,10 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return file.fileName();
 }
 
-// A window with drive 3 listed and `path` chosen as the image.
-void prepareUpgrade(MainWindow& window, const QString& path)
+// A window with drive 3 listed and `path` chosen as the image; its loop sends the blocks without pausing.
+void prepareUpgrade(MainWindow& window, InstantBlocks& blocks, const QString& path)
 {
-    window.worker.blockPause = [] {};
+    blocks.serve(window.worker);
     window.worker.deviceCount = 1;
     window.worker.deviceIds[0] = 3;
     window.findChild<QComboBox*>("comboBoxDev")->addItem("CAN:3  id:1");
@@ -70,8 +73,9 @@ void prepareUpgrade(MainWindow& window, const QString& path)
 
 void startTransfer(otaThread& w, const QByteArray& image)
 {
+    static VirtualClock noPause;
+    w.setClock(&noPause);
     w.targetId = 3;
-    w.blockPause = [] {};
     w.firmwareImage = image;
     w.execute(cmdOtaSendInfo);
 }
@@ -256,9 +260,10 @@ void UpgradeTransferTest::fullSizeImageEndsInFinish()
 
 void UpgradeTransferTest::stopDuringTransferSendsFinish()
 {
+    InstantBlocks blocks;
     MainWindow window;
     QTemporaryDir dir;
-    prepareUpgrade(window, writeFile(dir, "a.bin", counting(64)));
+    prepareUpgrade(window, blocks, writeFile(dir, "a.bin", counting(64)));
     QList<CanFrame> out;
     connect(&window.worker, &otaThread::WriteToSerial, this, [&](QByteArray d, qint16) { out << adapterline::parseDataLine(d); });
     auto* upgrade = window.findChild<QPushButton*>("pushButtonInOtaMode");
@@ -296,6 +301,7 @@ void UpgradeTransferTest::eraseNeedsASoundImage()
     QFETCH(QByteArray, content);
     QFETCH(bool, english);
     QFETCH(QString, text);
+    InstantBlocks blocks;
     MainWindow window;
     window.languageEnglish = english;
     QTemporaryDir dir;
@@ -306,9 +312,11 @@ void UpgradeTransferTest::eraseNeedsASoundImage()
     } else if (!name.isEmpty()) {
         path = writeFile(dir, name, content);
     }
-    window.askOpenFileName = [path](const QString&, const QString&, const QString&) { return path; };
+    ScriptedDialogs dialogs;
+    window.setDialogs(&dialogs);
+    dialogs.openFileName = [path](const QString&, const QString&, const QString&) { return path; };
     window.findChild<QPushButton*>("pushButtonOpenFile")->click();
-    prepareUpgrade(window, window.firmwarePath);
+    prepareUpgrade(window, blocks, window.firmwarePath);
     int writes = 0;
     connect(&window.worker, &otaThread::WriteToSerial, this, [&] { ++writes; });
     window.findChild<QPushButton*>("pushButtonInOtaMode")->click();
@@ -322,10 +330,11 @@ void UpgradeTransferTest::eraseNeedsASoundImage()
 
 void UpgradeTransferTest::theImageCheckedAtEraseIsSent()
 {
+    InstantBlocks blocks;
     MainWindow window;
     QTemporaryDir dir;
     const QString path = writeFile(dir, "a.bin", counting(20));
-    prepareUpgrade(window, path);
+    prepareUpgrade(window, blocks, path);
     Sent sent(window.worker);
     window.findChild<QPushButton*>("pushButtonInOtaMode")->click();
     QCOMPARE(codec::commType(sent.frames.last().id), uint8_t(11));
@@ -373,7 +382,9 @@ void UpgradeTransferTest::closingAsksWhileAnUpgradeRuns()
     window.show();
     window.otaIdle = !upgrading;
     int asked = 0;
-    window.askYesNo = [&](const QString&, const QString&) { ++asked; return answer; };
+    ScriptedDialogs dialogs;
+    window.setDialogs(&dialogs);
+    dialogs.yesNo = [&](const QString&, const QString&) { ++asked; return answer; };
     QCOMPARE(window.close(), closed);
     QCOMPARE(asked, questions);
     QCOMPARE(window.isVisible(), !closed);

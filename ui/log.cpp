@@ -33,7 +33,7 @@ void MainWindow::on_pushButtonSaveLog_clicked()
 
     logFileName.clear();
     const QString proposedName = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    const QString chosen = askSaveFileName(pick({" Log storage", "日志保存"}), proposedName, QStringLiteral("Log File(*.log)"));
+    const QString chosen = dialogs->askSaveFileName(pick({" Log storage", "日志保存"}), proposedName, QStringLiteral("Log File(*.log)"));
     if (chosen.isEmpty()) {
         showInfo(ui->labelOtaInfo, Tone::notice, pick({"No log file specified！", "未指定日志文件！"}));
         return;

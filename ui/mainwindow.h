@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "protocol/otathread.h"
+#include "ui/dialogs.h"
 #include "ui/bilingual.h"
 
 class LiveStatus;
@@ -65,11 +66,10 @@ public:
     // The status bar's message, kept until the next one.
     void showStatus(const QString& text);
 
-    // Pacing sleeps of the GUI thread (sine test, Apply); tests may replace it.
-    std::function<void(unsigned ms)> guiSleep;
-    // The file dialogs (title, directory or proposed name, filter); tests answer them.
-    std::function<QString(const QString&, const QString&, const QString&)> askOpenFileName;
-    std::function<QString(const QString&, const QString&, const QString&)> askSaveFileName;
+    // The GUI thread's pacing sleeps (sine test, Apply) and the live status's ages; nullptr: real time.
+    void setClock(Clock* clock);
+    // The file dialogs, the questions and the opening of an exported file; nullptr: the toolkit's.
+    void setDialogs(Dialogs* dialogs);
 
     // ---- app/: serial link and shared routines ---------------------------
     void fillPortList();
@@ -127,9 +127,6 @@ public:
     void checkTextCell(int row, uint16_t index);
     void checkNumberCell(int row, uint16_t index);
     bool selectDriveForTable();  // selectedDevice and targetId from comboBoxDev
-    // The export's question box (title, text; true for Yes) and the opening of the file; tests answer them.
-    std::function<bool(const QString&, const QString&)> askYesNo;
-    std::function<void(const QString& path)> openExportedFile;
 
     // ---- params/: parameter files, comparison, filter and snapshots -------
     bool paramTableShown = false;  // a downloaded table fills tableWidgetPara
@@ -253,4 +250,9 @@ public slots:
     void on_pushButton_time_clicked();
     void on_pushButton_more_clicked();
     void on_pushButtonlanguage_clicked();
+
+private:
+    WidgetDialogs widgetDialogs{this};
+    Dialogs* dialogs = &widgetDialogs;
+    Clock* clock = &SystemClock::instance();
 };

@@ -13,6 +13,7 @@ bool SimulatedRig::start()
     if (sim.start().isEmpty())
         return false;
     window = std::make_unique<MainWindow>();
+    window->setDialogs(&dialogs);
     QObject::connect(window->statusBar(), &QStatusBar::messageChanged, [this](const QString& m) {
         if (!m.isEmpty())
             statusMessages << m;

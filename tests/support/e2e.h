@@ -6,12 +6,14 @@
 #include <memory>
 
 #include "sim/simulator.h"
+#include "support/scripteddialogs.h"
 #include "ui/mainwindow.h"
 
 class QAbstractButton;
 
 struct SimulatedRig {
     Simulator sim;
+    ScriptedDialogs dialogs;  // the window's dialogs, answered by the test
     std::unique_ptr<MainWindow> window;
     QStringList statusMessages;  // every status-bar message, in order
 
