@@ -19,8 +19,9 @@ public:
     void append(double key, double value);
     uint32_t size() const { return count; }
     uint32_t capacity() const { return uint32_t(ring.size()); }
-    // The points oldest first, as one vector (a fresh one: the plot keeps the previous by sharing).
-    QVector<QCPGraphData> toVector() const;
+    // The points oldest first into `points`: in place when nothing else shares
+    // it and its size fits, else into a fresh vector.
+    void copyTo(QVector<QCPGraphData>& points) const;
 
 private:
     QVector<QCPGraphData> ring;
@@ -60,6 +61,7 @@ struct ScopeState {
     double sampleTime = 0;
     SampleWindow sampleWindows[8];
     QVector<QCPGraphData> sampleVectors[8];  // the windows as handed to the plot at each emission
+    QVector<QCPGraphData> spareVectors[8];   // the ones handed over before, refilled once the plot lets go
     uint32_t emitEvery = 1;
     uint32_t emitCounter = 0;
     uint32_t windowCapacity = 0;

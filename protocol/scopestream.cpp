@@ -44,16 +44,18 @@ void SampleWindow::append(double key, double value)
         head = 0;
 }
 
-QVector<QCPGraphData> SampleWindow::toVector() const
+void SampleWindow::copyTo(QVector<QCPGraphData>& points) const
 {
-    QVector<QCPGraphData> points(static_cast<int>(count));
+    // Refilling a vector the plot no longer holds spares an allocation and
+    // its page faults; a fill value spares constructing each point out of line.
+    if (!points.isDetached() || points.size() != int(count))
+        points = QVector<QCPGraphData>(static_cast<int>(count), QCPGraphData(0, 0));
     const uint32_t cap = capacity();
     const uint32_t first = std::min(count, cap - head);
     const QCPGraphData* from = ring.constData();
     QCPGraphData* to = points.data();
     std::copy(from + head, from + head + first, to);
     std::copy(from, from + (count - first), to + first);
-    return points;
 }
 
 void otaThread::executeScope(unsigned code, CanFrame& frame)
@@ -188,6 +190,7 @@ void otaThread::completeConfiguration()
     windowCapacity = windowPoints(scopeFrequency);
     for (int c = 0; c < 8; ++c) {
         sampleVectors[c] = QVector<QCPGraphData>();
+        spareVectors[c] = QVector<QCPGraphData>();
         sampleWindows[c].reset(0);
     }
     for (int i = 0; i < scopeChannelCount && i < 8; ++i)
@@ -246,7 +249,8 @@ void otaThread::materializeWindows()
 {
     for (int i = 0; i < scopeChannelCount && i < 8; ++i) {
         const int c = scopeChannels[i] & 7;
-        sampleVectors[c] = sampleWindows[c].toVector();
+        sampleVectors[c].swap(spareVectors[c]);
+        sampleWindows[c].copyTo(sampleVectors[c]);
     }
 }
 

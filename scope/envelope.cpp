@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -223,14 +225,43 @@ void ColumnSpans::coverSegment(double x0, double y0, double x1, double y1)
 
 // ---- EnvelopeCanvas ----
 
+namespace {
+
+typedef uint32_t Quad __attribute__((vector_size(16)));
+
+// Four columns of four rows each (column-major) become four rows of four columns.
+void transposeBlock(const QRgb* column, qsizetype columnStride, QRgb* row, qsizetype rowStride)
+{
+    Quad a, b, c, d;
+    std::memcpy(&a, column, sizeof a);
+    std::memcpy(&b, column + columnStride, sizeof b);
+    std::memcpy(&c, column + 2 * columnStride, sizeof c);
+    std::memcpy(&d, column + 3 * columnStride, sizeof d);
+    const Quad ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
+    const Quad ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+    const Quad cd01 = __builtin_shufflevector(c, d, 0, 4, 1, 5);
+    const Quad cd23 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
+    const Quad rows[4] = {__builtin_shufflevector(ab01, cd01, 0, 1, 4, 5),
+                          __builtin_shufflevector(ab01, cd01, 2, 3, 6, 7),
+                          __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5),
+                          __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7)};
+    for (int i = 0; i < 4; ++i)
+        std::memcpy(row + i * rowStride, &rows[i], sizeof rows[i]);
+}
+
+}  // namespace
+
 void EnvelopeCanvas::begin(const QRect& area)
 {
     layers.clear();
     if (area.size() != plotArea.size() || image.isNull()) {
         image = QImage(area.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
-        paintedTop.fill(0, image.width());
-        paintedBottom.fill(-1, image.width());
+        // Whole blocks of four both ways, so the transpose needs no edge cases.
+        columnHeight = (image.height() + 3) / 4 * 4;
+        columns.fill(0, (image.width() + 3) / 4 * 4 * columnHeight);
+        paintedTop = 0;
+        paintedBottom = -1;
     }
     plotArea = area;
 }
@@ -248,14 +279,12 @@ const QImage& EnvelopeCanvas::compose()
 {
     const int width = image.width();
     const int height = image.height();
-    const qsizetype stride = image.bytesPerLine() / 4;
-    QRgb* pixels = reinterpret_cast<QRgb*>(image.bits());
-    for (int x = 0; x < width; ++x) {
-        for (int y = paintedTop[x]; y <= paintedBottom[x]; ++y)
-            pixels[y * stride + x] = 0;
-        paintedTop[x] = height;
-        paintedBottom[x] = -1;
-    }
+    QRgb* buffer = columns.data();  // column-major: each pixel column is contiguous, filled by runs
+    if (paintedBottom >= paintedTop)
+        for (int x = 0; x < width; ++x)
+            std::fill(buffer + qsizetype(x) * columnHeight + paintedTop,
+                      buffer + qsizetype(x) * columnHeight + paintedBottom + 1, QRgb(0));
+    int top = height, bottom = -1;
 
     // Topmost channel first; each later (lower) one fills only rows still free.
     struct Interval {
@@ -265,26 +294,26 @@ const QImage& EnvelopeCanvas::compose()
     Interval* taken = takenRows.data();
     Interval* next = nextRows.data();
     for (int x = 0; x < width; ++x) {
+        QRgb* column = buffer + qsizetype(x) * columnHeight;
         int takenCount = 0;
         for (int l = layers.size() - 1; l >= 0; --l) {
             const ColumnSpans& spans = *layers[l].spans;
             if (x >= spans.width() || spans.isEmpty(x))
                 continue;
-            const int top = spans.top(x);
-            const int bottom = std::min(spans.bottom(x), height - 1);
+            const int from = spans.top(x);
+            const int to = std::min(spans.bottom(x), height - 1);
             const QRgb color = layers[l].color;
-            int row = top;
-            for (int t = 0; t < takenCount && row <= bottom; ++t) {
+            int row = from;
+            for (int t = 0; t < takenCount && row <= to; ++t) {
                 if (taken[t].bottom < row)
                     continue;
-                for (int y = row; y < std::min(taken[t].top, bottom + 1); ++y)
-                    pixels[y * stride + x] = color;
+                std::fill(column + row, column + std::max(row, std::min(taken[t].top, to + 1)), color);
                 row = std::max(row, taken[t].bottom + 1);
             }
-            for (int y = row; y <= bottom; ++y)
-                pixels[y * stride + x] = color;
+            if (row <= to)
+                std::fill(column + row, column + to + 1, color);
             // Keep the taken rows sorted and merged.
-            Interval merged{top, bottom};
+            Interval merged{from, to};
             int out = 0;
             bool placed = false;
             for (int t = 0; t < takenCount; ++t) {
@@ -305,9 +334,27 @@ const QImage& EnvelopeCanvas::compose()
                 next[out++] = merged;
             std::copy(next, next + out, taken);
             takenCount = out;
-            paintedTop[x] = std::min(paintedTop[x], top);
-            paintedBottom[x] = std::max(paintedBottom[x], bottom);
+            top = std::min(top, from);
+            bottom = std::max(bottom, to);
         }
     }
+
+    // Into the image, four by four, over the rows painted now or last time.
+    const qsizetype stride = image.bytesPerLine() / 4;
+    QRgb* pixels = reinterpret_cast<QRgb*>(image.bits());
+    const int rowFrom = std::max(0, std::min(top, paintedTop)) / 4 * 4;
+    const int rowTo = std::min(height - 1, std::max(bottom, paintedBottom));
+    const int wholeColumns = width / 4 * 4;
+    for (int y = rowFrom; y <= rowTo; y += 4) {
+        if (y + 4 <= height) {
+            for (int x = 0; x < wholeColumns; x += 4)
+                transposeBlock(buffer + qsizetype(x) * columnHeight + y, columnHeight, pixels + y * stride + x, stride);
+        }
+        for (int row = y; row < std::min(y + 4, height); ++row)
+            for (int x = row < height / 4 * 4 ? wholeColumns : 0; x < width; ++x)
+                pixels[row * stride + x] = buffer[qsizetype(x) * columnHeight + row];
+    }
+    paintedTop = top;
+    paintedBottom = bottom;
     return image;
 }

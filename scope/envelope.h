@@ -83,8 +83,7 @@ private:
     int rows = 0;
 };
 
-// Channels' spans painted into one image, later channels over earlier ones,
-// each pixel written once.
+// Channels' spans painted into one image, later channels over earlier ones.
 class EnvelopeCanvas {
 public:
     // A channel's spans over the plot area; the first one of a replot sets the area.
@@ -104,5 +103,7 @@ private:
     QRect plotArea;
     QImage image;
     QVector<Layer> layers;
-    QVector<int> paintedTop, paintedBottom;  // rows written last time, per column, to clear
+    QVector<QRgb> columns;  // the same pixels column by column, where the spans are filled
+    int columnHeight = 0;   // rows per column there: the image's, rounded up to four
+    int paintedTop = 0, paintedBottom = -1;  // rows painted last time, to clear
 };

@@ -98,8 +98,14 @@ void EnvelopeGraph::draw(QCPPainter* painter)
     spans.reset(area.width(), area.height());
     const double left = area.left();
     const double top = area.top();
-    const auto x = [&](double key) { return keyAxis->coordToPixel(key) - left; };
-    const auto y = [&](double value) { return valueAxis->coordToPixel(value) - top; };
+    // Both axes are linear: each maps by one slope, without a call per point.
+    const QCPRange values = valueAxis->range();
+    const double x0 = keyAxis->coordToPixel(range.lower) - left;
+    const double xSlope = (keyAxis->coordToPixel(range.upper) - left - x0) / range.size();
+    const double y0 = valueAxis->coordToPixel(values.lower) - top;
+    const double ySlope = (valueAxis->coordToPixel(values.upper) - top - y0) / values.size();
+    const auto x = [&](double key) { return x0 + (key - range.lower) * xSlope; };
+    const auto y = [&](double value) { return y0 + (value - values.lower) * ySlope; };
     bool joined = false;
     double lastX = 0, lastY = 0;
     const auto joinTo = [&](double px, double py) {

@@ -1,7 +1,7 @@
 // The oscilloscope's envelope drawing: rendered beside a plain polyline
 // through the same samples it fills the same pixels within one pixel, zoomed
-// in it is that polyline, and its summaries of a sliding window equal those
-// of the window built afresh.
+// in it is that polyline, its summaries of a sliding window equal those of
+// the window built afresh, and channels compose as drawn one over another.
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -120,6 +120,8 @@ private slots:
     void zoomedInDrawsThePolyline();
     void slidingWindowKeepsItsSummaries_data();
     void slidingWindowKeepsItsSummaries();
+    void canvasShowsEachPixelsTopChannel_data();
+    void canvasShowsEachPixelsTopChannel();
 };
 
 void ScopeEnvelopeTest::fillsThePolylinesPixels_data()
@@ -217,6 +219,49 @@ void ScopeEnvelopeTest::slidingWindowKeepsItsSummaries()
     // A sliding batch visits the new samples and the regrouped oldest bin, not the window.
     if (step < capacity)
         QVERIFY(following.visitedSamples() - visitedBefore < uint64_t(step + 64));
+}
+
+void ScopeEnvelopeTest::canvasShowsEachPixelsTopChannel_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("the window's plot") << QSize(1009, 575);
+    QTest::newRow("sizes not divisible by four") << QSize(13, 7);
+    QTest::newRow("one pixel") << QSize(1, 1);
+    QTest::newRow("whole blocks") << QSize(8, 4);
+}
+
+// Channels composed three times over: each pixel shows the last channel whose
+// span holds it, and nothing of an earlier composition stays.
+void ScopeEnvelopeTest::canvasShowsEachPixelsTopChannel()
+{
+    QFETCH(QSize, size);
+    const QRect area(QPoint(3, 5), size);
+    const QRgb colors[3] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+    QRandomGenerator random(5);
+    EnvelopeCanvas canvas;
+    for (int round = 0; round < 3; ++round) {
+        ColumnSpans spans[3];
+        const int channels = round == 2 ? 1 : 3;  // the last one leaves most pixels empty
+        for (int l = 0; l < channels; ++l) {
+            spans[l].reset(size.width(), size.height());
+            for (int x = 0; x < size.width(); ++x)
+                if (random.bounded(10) < 7)
+                    spans[l].cover(x + 0.5, random.bounded(size.height()), random.bounded(size.height()));
+            canvas.add(area, QColor(colors[l]), spans[l]);
+        }
+        const QImage& image = canvas.compose();
+        QCOMPARE(image.size(), size);
+        for (int x = 0; x < size.width(); ++x)
+            for (int y = 0; y < size.height(); ++y) {
+                QRgb expected = 0;
+                for (int l = 0; l < channels; ++l)
+                    if (!spans[l].isEmpty(x) && spans[l].top(x) <= y && y <= spans[l].bottom(x))
+                        expected = colors[l];
+                QVERIFY2(image.pixel(x, y) == expected, qPrintable(QStringLiteral("round %1, pixel %2,%3")
+                                                                        .arg(round).arg(x).arg(y)));
+            }
+        canvas.discard();
+    }
 }
 
 QTEST_MAIN(ScopeEnvelopeTest)
