@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTextEdit>
+#include <QThread>
 
 #include <cstdio>
 #include <ctime>
@@ -26,6 +27,7 @@
 namespace {
 
 constexpr int framesPerTurn = 5;
+constexpr int adapterMaximumRate = 5421;  // feedback lines per second
 
 QByteArray feedbackLine(uint8_t drive, uint16_t position)
 {
@@ -70,15 +72,28 @@ struct Feeder {
     }
 };
 
-// Frames fed five per turn, each turn followed by the event loop's work.
+// Sleeps until `clock` reaches `ms`: the stream keeps the time it has on the wire.
+void waitUntil(const QElapsedTimer& clock, double ms)
+{
+    const double ahead = ms - double(clock.nsecsElapsed()) / 1e6;
+    if (ahead > 0)
+        QThread::usleep((unsigned long)(ahead * 1000));
+}
+
+// Frames fed five per turn at the adapter's maximum rate, each turn followed by the event loop's work.
 double microsecondsPerFrame(QApplication& app, Feeder& feeder, int frames)
 {
-    const double start = threadCpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    double cpu = 0;
     for (int i = 0; i < frames; i += framesPerTurn) {
+        waitUntil(clock, i * 1000.0 / adapterMaximumRate);
+        const double start = threadCpuSeconds();
         feeder.feed(framesPerTurn);
         app.processEvents();
+        cpu += threadCpuSeconds() - start;
     }
-    return (threadCpuSeconds() - start) * 1e6 / frames;
+    return cpu * 1e6 / frames;
 }
 
 void costPerFrame(QApplication& app, MainWindow& window)
@@ -100,7 +115,7 @@ void costPerFrame(QApplication& app, MainWindow& window)
     std::printf("   paragraphs in the view: %d blocks\n", window.ui->textEditCfgInfo->document()->blockCount());
 }
 
-// The event loop turns every millisecond of stream time, with the frames
+// The event loop turns every millisecond, in real time, with the frames
 // that arrived in it. Figures are the GUI thread's own CPU time, so that the
 // machine's other load does not count.
 void liveRun(QApplication& app, MainWindow& window, int rate, int seconds)
@@ -113,6 +128,7 @@ void liveRun(QApplication& app, MainWindow& window, int rate, int seconds)
     QElapsedTimer wall;
     wall.start();
     for (long turn = 1; turn <= turns; ++turn) {
+        waitUntil(wall, double(turn));
         const double turnStart = threadCpuSeconds();
         const long due = long(double(turn) * rate / 1000.0);
         if (due > feeder.fed)
@@ -140,7 +156,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int rate = argc > 1 ? std::atoi(argv[1]) : 5421;
+    const int rate = argc > 1 ? std::atoi(argv[1]) : adapterMaximumRate;
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 60;
     const bool liveOnly = argc > 3 && QByteArray(argv[3]) == "live";
 

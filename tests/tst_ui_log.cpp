@@ -75,6 +75,7 @@ private slots:
     void burstsKeepOrderAndText_data();
     void burstsKeepOrderAndText();
     void viewKeepsTheLatestParagraphs();
+    void burstIsPaintedOnceItEnds();
     void captureKeepsEveryParagraph();
     void destructorCapturesTheLastParagraphs();
     void captureThatCannotWriteStops_data();
@@ -134,6 +135,36 @@ void LogTest::viewKeepsTheLatestParagraphs()
             QCoreApplication::processEvents();
     }
     QCOMPARE(logText(w), reference.toPlainText());
+}
+
+// Batches closer together than a screen shows them are painted together; the
+// view is never left unpainted.
+void LogTest::burstIsPaintedOnceItEnds()
+{
+    MainWindow w;
+    w.show();
+    QTextEdit* view = w.ui->textEditCfgInfo;
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (int i = 0; i < 100 && view->updatesEnabled(); ++i) {
+        w.logLine(QStringLiteral("line %1").arg(i));
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(!view->updatesEnabled());
+    int paints = 0;
+    struct PaintCounter : QObject {
+        int* count;
+        explicit PaintCounter(int* c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            *count += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter(&paints);
+    view->viewport()->installEventFilter(&counter);
+    QTRY_VERIFY(view->updatesEnabled());
+    QTRY_VERIFY(paints > 0);
+    view->viewport()->removeEventFilter(&counter);
+    QCOMPARE(logParagraphs(w).last(), QStringLiteral("line %1").arg(logParagraphs(w).size() - 1));
 }
 
 void LogTest::captureKeepsEveryParagraph()

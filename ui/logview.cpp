@@ -33,6 +33,28 @@ LogView::LogView(QTextEdit* v) : QObject(v), view(v)
 {
     // An undo history would keep every paragraph ever shown.
     view->document()->setUndoRedoEnabled(false);
+    repaintTimer.setSingleShot(true);
+    connect(&repaintTimer, &QTimer::timeout, this, &LogView::releaseRepaint);
+}
+
+void LogView::holdRepaint()
+{
+    // A screen shows some tens of pictures a second: batches that come faster
+    // are shown in the view at once, but painted together when the hold ends.
+    if (!sinceRepaint.isValid() || sinceRepaint.elapsed() >= repaintInterval) {
+        sinceRepaint.start();
+        return;
+    }
+    if (repaintTimer.isActive())
+        return;
+    view->setUpdatesEnabled(false);
+    repaintTimer.start(int(repaintInterval - sinceRepaint.elapsed()));
+}
+
+void LogView::releaseRepaint()
+{
+    view->setUpdatesEnabled(true);
+    sinceRepaint.start();
 }
 
 LogView* LogView::of(const QTextEdit* v)
@@ -83,6 +105,7 @@ void LogView::flush()
     // The same blocks as one append per paragraph: a break before each
     // paragraph unless the view is still empty. Paragraphs of one colour are
     // inserted as one run.
+    holdRepaint();
     const QTextCharFormat usual;  // not the cursor's: that may be red from the line before
     QTextCharFormat red;
     red.setForeground(QBrush(Qt::red));

@@ -5,8 +5,10 @@
 // running capture receives every paragraph as it is shown, so nothing that
 // leaves the view is lost.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVector>
 
 #include <deque>
@@ -23,6 +25,7 @@ class LogView : public QObject {
 public:
     static constexpr int keptParagraphs = 10000;
     static constexpr int trimStep = 1000;  // the view holds up to this many more before the oldest go
+    static constexpr int repaintInterval = 40;  // ms: batches closer together are painted together
 
     explicit LogView(QTextEdit* view);
     // The LogView attached to `view`.
@@ -47,6 +50,8 @@ public:
 
 private:
     void trimToKept();
+    void holdRepaint();
+    void releaseRepaint();
     struct Paragraph {
         QString text;
         bool failure;
@@ -56,4 +61,6 @@ private:
     QVector<Paragraph> pending;
     bool flushPosted = false;
     std::deque<int> paragraphBlocks;  // blocks each shown paragraph occupies, oldest first
+    QElapsedTimer sinceRepaint;        // since the view last painted a batch
+    QTimer repaintTimer;               // ends a hold on the view's painting
 };
