@@ -62,8 +62,8 @@ struct Row {
     unsigned countMs;      // added to `elapsedMs` per poll
     unsigned limitMs;      // 0: no limit
     Awaits awaits;
-    CommType replyType;
-    int replyMode;
+    CommType replyType;    // read only by the awaits that name it
+    int replyMode;         // likewise: the drive's mode in a status frame
     OnReply onReply;
     OnAck onAck;
     int ackState;          // StateCode, or -1
