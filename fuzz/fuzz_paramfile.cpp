@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ParamFileProblem problem;
     const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
     if (!parseParamFile(bytes, file, problem)) {
-        if (paramFileProblemText(problem, true).isEmpty() || paramFileProblemText(problem, false).isEmpty())
+        const Bilingual text = paramFileProblemText(problem);
+        if (text.english.isEmpty() || text.chinese.isEmpty())
             std::abort();
         return 0;
     }
