@@ -11,6 +11,10 @@
 
 #include <algorithm>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Paragraph breaks inside a text as the view makes them: CR LF, CR, LF, U+2029.
@@ -168,6 +172,14 @@ void LogView::trimToKept()
     QTextCursor top(document);
     top.setPosition(document->findBlockByNumber(blocks).position(), QTextCursor::KeepAnchor);
     top.removeSelectedText();
+#ifdef __GLIBC__
+    // The dropped paragraphs' memory goes back to the system, so a long session
+    // stays at the size of a full view; not more often, as it costs page faults.
+    if (!sinceMemoryReturned.isValid() || sinceMemoryReturned.elapsed() >= memoryReturnInterval) {
+        malloc_trim(0);
+        sinceMemoryReturned.start();
+    }
+#endif
 }
 
 void LogView::clear()

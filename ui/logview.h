@@ -26,6 +26,7 @@ public:
     static constexpr int keptParagraphs = 10000;
     static constexpr int trimStep = 1000;  // the view holds up to this many more before the oldest go
     static constexpr int repaintInterval = 40;  // ms: batches closer together are painted together
+    static constexpr int memoryReturnInterval = 5000;  // ms between returns of dropped paragraphs' memory
 
     explicit LogView(QTextEdit* view);
     // The LogView attached to `view`.
@@ -62,5 +63,6 @@ private:
     bool flushPosted = false;
     std::deque<int> paragraphBlocks;  // blocks each shown paragraph occupies, oldest first
     QElapsedTimer sinceRepaint;        // since the view last painted a batch
+    QElapsedTimer sinceMemoryReturned;
     QTimer repaintTimer;               // ends a hold on the view's painting
 };
