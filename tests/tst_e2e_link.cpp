@@ -1,10 +1,13 @@
-// The link end to end: the simulated adapter is unplugged and plugged in
-// again behind a stable link, with the real serial port following it.
+// The adapter and the link end to end: the real serial port against the
+// simulated adapter on a pseudo-terminal. The handshake at the working rate,
+// by a rate scan, and with a silent adapter; closing during the handshake; the
+// module query; the adapter unplugged and plugged in again behind a stable link.
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,15 +31,12 @@ QStringList controlStates(const MainWindow& w)
     return states;
 }
 
-bool detectDrive(SimulatedRig& rig)
+QStringList trimmed(const QList<QByteArray>& texts)
 {
-    rig.click("pushButtonGetDevInfo");
-    return QTest::qWaitFor([&] { return rig.widget<QComboBox>("comboBoxDev")->count() == 1; }, 5000);
-}
-
-QString lastParagraph(const SimulatedRig& rig)
-{
-    return rig.log().split(QLatin1Char('\n')).last();
+    QStringList out;
+    for (const QByteArray& t : texts)
+        out << QString::fromLatin1(t).trimmed();
+    return out;
 }
 
 }  // namespace
@@ -45,23 +45,98 @@ class E2eLinkTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void handshake_data();
+    void handshake();
+    void closingStopsPendingOperation();
+    void moduleQuery();
     void unplugAndReplug();
     void waitEnds_data();
     void waitEnds();
 };
+
+void E2eLinkTest::handshake_data()
+{
+    QTest::addColumn<int>("adapterRate");  // 0: silent
+    QTest::addColumn<QStringList>("scanned");
+    QTest::addColumn<QStringList>("texts");
+
+    const QStringList configuration = {"AT+CG", "AT+CAN_MODE=0", "AT+CAN_FRAMEFORMAT=1,0,1,0", "AT+CAN_FILTER0=1,0,0,0",
+                                       "AT+CAN_BAUD=1000000", "AT+USART_PARAM=921600,0,0,0", "AT+AT"};
+    QTest::newRow("at the working rate") << 921600 << QStringList() << QStringList{"AT+AT"};
+    QTest::newRow("found by the rate scan") << 115200 << QStringList{"9600", "115200"} << configuration;
+    QTest::newRow("silent") << 0
+                            << QStringList{"9600", "115200", "1200", "2400", "4800", "19200", "38400", "57600", "230400",
+                                           "460800", "1152000"}
+                            << QStringList();
+}
+
+void E2eLinkTest::handshake()
+{
+    QFETCH(int, adapterRate);
+    QFETCH(QStringList, scanned);
+    QFETCH(QStringList, texts);
+    SimulatedRig rig;
+    rig.sim.adapterSilent = adapterRate == 0;
+    if (adapterRate)
+        rig.sim.adapterRate = adapterRate;
+    QVERIFY(rig.start());
+    QCOMPARE(rig.openAndHandshake(), adapterRate != 0);
+    QCOMPARE(rig.statusMessages.first(), QString::fromUtf8("成功打开串口：921600,8,1,0"));
+    QStringList scans;
+    for (const QString& m : rig.statusMessages)
+        if (m.startsWith(QString::fromUtf8("配置串口：")) && (scans.isEmpty() || scans.last() != m.mid(5)))
+            scans << m.mid(5);
+    QCOMPARE(scans, scanned);
+    QCOMPARE(rig.statusMessages.last(), adapterRate ? QString::fromUtf8("CAN模块配置成功！")
+                                                    : QString::fromUtf8("CAN模块配置失败，请检查CAN设备及配置！"));
+    QCOMPARE(rig.widget<QAbstractButton>("pushButtonGetDevInfo")->isEnabled(), adapterRate != 0);
+    if (!adapterRate)
+        return;
+    QCOMPARE(trimmed(rig.sim.textsReceived()), texts);
+    QCOMPARE(rig.sim.currentAdapterRate(), 921600);
+    QCOMPARE(rig.window->serialPort->baudRate(), 921600);
+}
+
+void E2eLinkTest::closingStopsPendingOperation()
+{
+    SimulatedRig rig;
+    rig.sim.adapterSilent = true;
+    QVERIFY(rig.start());
+    rig.click("pushButtonOpenCom");
+    QVERIFY(rig.window->portOpen);
+    QTest::qWait(100);
+    rig.click("pushButtonOpenCom");  // close while the probe waits
+    QVERIFY(!rig.window->portOpen);
+    QCOMPARE(rig.window->worker.pendingOp.load(), 0);
+    const QStringList before = rig.statusMessages;
+    int writes = 0;
+    connect(&rig.window->worker, &otaThread::WriteToSerial, this, [&] { ++writes; });
+    QTest::qWait(800);  // longer than the probe's time-out
+    QCOMPARE(rig.statusMessages, before);
+    QCOMPARE(writes, 0);
+}
+
+void E2eLinkTest::moduleQuery()
+{
+    SimulatedRig rig;
+    rig.sim.adapterBaudCode = 2;
+    rig.sim.adapterFrameCode = 2;
+    QVERIFY(rig.start());
+    QVERIFY(rig.openAndHandshake());
+    rig.click("pushButton_15");
+    QTRY_COMPARE(rig.window->worker.adapterBaudCode, uint8_t(2));
+    QTRY_COMPARE(rig.window->worker.adapterFrameCode, uint8_t(2));
+}
 
 void E2eLinkTest::unplugAndReplug()
 {
     QTemporaryDir dir;
     SimulatedRig rig;
     rig.sim.linkPath = dir.filePath("ttyCH340");
-    QVERIFY(rig.start());
-    QVERIFY(rig.openAndHandshake());
-    QVERIFY(detectDrive(rig));
+    QVERIFY(rig.ready());
     rig.click("pushButtonCfgContinous");  // a stream of drive commands in flight
-    QVERIFY(QTest::qWaitFor([&] { return !rig.sim.framesReceived().isEmpty() && (rig.sim.framesReceived().last().id >> 24) == 1; }, 2000));
+    QVERIFY(rig.sawFrame([](const CanFrame& f) { return (f.id >> 24) == 1; }));
     const QString logBefore = rig.log();
-    QVERIFY(!logBefore.isEmpty());
 
     rig.sim.unplug();
     rig.sim.clearObservations();
@@ -69,10 +144,9 @@ void E2eLinkTest::unplugAndReplug()
     QVERIFY(!rig.window->portOpen);
     QCOMPARE(rig.window->worker.pendingOp.load(), int(opNone));
     QVERIFY(rig.log().startsWith(logBefore));
-    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d 串口已断开！$"))
-                 .match(lastParagraph(rig))
-                 .hasMatch(),
-             qPrintable(lastParagraph(rig)));
+    const QString last = rig.log().split(QLatin1Char('\n')).last();
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d 串口已断开！$")).match(last).hasMatch(),
+             qPrintable(last));
     const QStringList afterLoss = controlStates(*rig.window);
 
     rig.sim.replug();
@@ -87,7 +161,7 @@ void E2eLinkTest::unplugAndReplug()
     QVERIFY(rig.log().startsWith(logBefore));
 
     // The loss left every control as a Close click does.
-    QVERIFY(detectDrive(rig));
+    QVERIFY(rig.detect());
     rig.click("pushButtonOpenCom");
     QCOMPARE(controlStates(*rig.window), afterLoss);
 }

@@ -1,11 +1,11 @@
-// Parameter files end to end: the real serial port against the simulated
-// drives. A drive's saved settings come back after they changed on the drive,
-// with the frames of a write-back of the same typed edits; one drive's
-// settings are copied to another.
+// The parameter table and parameter files end to end: the real serial port
+// against the simulated drives. A drive's saved settings come back after they
+// changed on the drive, with the frames of a write-back of the same typed
+// edits, and a factory reset undoes them; one drive's settings are copied to
+// another.
 
 #include <QComboBox>
 #include <QDialog>
-#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -17,29 +17,10 @@
 
 namespace {
 
-QLabel* info(SimulatedRig& rig) { return rig.widget<QLabel>("labelParaInfo"); }
-
-bool waitInfo(SimulatedRig& rig, const QString& text, int ms = 8000)
+bool press(SimulatedRig& rig, const char* button, const char* outcome)
 {
-    return QTest::qWaitFor([&] { return info(rig)->text() == text; }, ms);
-}
-
-bool refresh(SimulatedRig& rig)
-{
-    rig.click("pushButtonRefreshTable");
-    return waitInfo(rig, QString::fromUtf8("更新参数表成功！"));
-}
-
-bool readAll(SimulatedRig& rig)
-{
-    rig.click("pushButtonReadPara");
-    return waitInfo(rig, QString::fromUtf8("成功读取所有参数！"));
-}
-
-bool writeAll(SimulatedRig& rig)
-{
-    rig.click("pushButtonWritePara");
-    return waitInfo(rig, QString::fromUtf8("所有参数保存成功！"));
+    rig.click(button);
+    return rig.waitForLabel("labelParaInfo", QString::fromUtf8(outcome));
 }
 
 // Loads the file and applies the rows the dialog ticks by default.
@@ -100,9 +81,8 @@ void changeOnDrive(SimulatedRig& rig, int drive)
 QStringList writeFrames(SimulatedRig& rig)
 {
     QStringList frames;
-    for (const CanFrame& f : rig.sim.framesReceived())
-        if (codec::commType(f.id) == 8)
-            frames << QString::number(f.id, 16) + ':' + QByteArray(reinterpret_cast<const char*>(f.data), 8).toHex();
+    for (const CanFrame& f : rig.framesOfType(8))
+        frames << QString::number(f.id, 16) + ':' + QByteArray(reinterpret_cast<const char*>(f.data), 8).toHex();
     return frames;
 }
 
@@ -119,36 +99,40 @@ private slots:
 void ParamSetsE2eTest::savedSettingsComeBack()
 {
     SimulatedRig rig;
-    QVERIFY(rig.start());
-    QVERIFY(rig.openAndHandshake());
-    rig.click("pushButtonGetDevInfo");
-    QTRY_COMPARE_WITH_TIMEOUT(rig.widget<QComboBox>("comboBoxDev")->count(), 1, 5000);
-    QVERIFY(refresh(rig));
+    QVERIFY(rig.ready());
+    QVERIFY(press(rig, "pushButtonRefreshTable", "更新参数表成功！"));
+    QCOMPARE(rig.widget<QTableWidget>("tableWidgetPara")->rowCount(), 25);
     QTemporaryDir dir;
     const QString path = dir.filePath("drive-a.json");
     QVERIFY(save(rig, path));
     const QVector<QByteArray> saved = valuesOf(rig, 0);
 
     changeOnDrive(rig, 0);
-    QVERIFY(readAll(rig));
+    QVERIFY(press(rig, "pushButtonReadPara", "成功读取所有参数！"));
     rig.sim.clearObservations();
     QVERIFY(loadAndApply(rig, path));
-    QVERIFY(writeAll(rig));
+    QVERIFY(press(rig, "pushButtonWritePara", "所有参数保存成功！"));
     QCOMPARE(valuesOf(rig, 0), saved);
     const QStringList applied = writeFrames(rig);
     QCOMPARE(applied.size(), 4 + 1 + 1 + 2 + 2 + 2 + 1);  // string, uint8, float, double, uint64, int64, save
 
     // The same edits typed by hand give the same frames.
     changeOnDrive(rig, 0);
-    QVERIFY(readAll(rig));
+    QVERIFY(press(rig, "pushButtonReadPara", "成功读取所有参数！"));
     rig.sim.clearObservations();
     auto* table = rig.widget<QTableWidget>("tableWidgetPara");
     const QStringList typed = {"Bench 2", "10", "20.500000", "0.125000000000", "1000000000", "-5"};
     for (int i = 0; i < typed.size(); ++i)
         table->item(rig.window->worker.firstRow[changes[i].kind] + changes[i].index, 6)->setText(typed[i]);
-    QVERIFY(writeAll(rig));
+    QCOMPARE(table->item(rig.window->worker.firstRow[WritableParam] + 3, 6)->foreground().color(), QColor(Qt::red));
+    QVERIFY(press(rig, "pushButtonWritePara", "所有参数保存成功！"));
     QCOMPARE(valuesOf(rig, 0), saved);
     QCOMPARE(writeFrames(rig), applied);
+
+    // the drive echoes the last value written; the reset is judged like that write
+    changeOnDrive(rig, 0);
+    QVERIFY(press(rig, "pushButtonRecoverFac", "成功写参数:0X200d"));
+    QCOMPARE(valuesOf(rig, 0), saved);
 }
 
 void ParamSetsE2eTest::copyFromOneDriveToAnother()
@@ -158,28 +142,26 @@ void ParamSetsE2eTest::copyFromOneDriveToAnother()
     QVERIFY(rig.start());
     QVERIFY(rig.openAndHandshake());
     rig.click("pushButton_more");
-    rig.click("pushButtonGetDevInfo");
-    auto* devices = rig.widget<QComboBox>("comboBoxDev");
-    QTRY_COMPARE_WITH_TIMEOUT(devices->count(), 2, 8000);
+    QVERIFY(rig.detect(2));
     QTRY_COMPARE_WITH_TIMEOUT(rig.window->worker.pendingOp.load(), 0, 5000);
     changeOnDrive(rig, 1);
 
+    auto* devices = rig.widget<QComboBox>("comboBoxDev");
     devices->setCurrentIndex(0);
-    QVERIFY(refresh(rig));
+    QVERIFY(press(rig, "pushButtonRefreshTable", "更新参数表成功！"));
     QTemporaryDir dir;
     const QString path = dir.filePath("drive-a.json");
     QVERIFY(save(rig, path));
 
     devices->setCurrentIndex(1);
     QVERIFY(!rig.widget<QPushButton>("pushButtonLoadParaFile")->isEnabled());
-    QVERIFY(refresh(rig));
+    QVERIFY(press(rig, "pushButtonRefreshTable", "更新参数表成功！"));
     rig.sim.clearObservations();
     QVERIFY(loadAndApply(rig, path));
-    QVERIFY(writeAll(rig));
+    QVERIFY(press(rig, "pushButtonWritePara", "所有参数保存成功！"));
     QCOMPARE(valuesOf(rig, 1), valuesOf(rig, 0));
-    for (const CanFrame& f : rig.sim.framesReceived())
-        if (codec::commType(f.id) == 8)
-            QCOMPARE(int(codec::destination(f.id)), 12);
+    for (const CanFrame& f : rig.framesOfType(8))
+        QCOMPARE(int(codec::destination(f.id)), 12);
 }
 
 QTEST_MAIN(ParamSetsE2eTest)

@@ -324,12 +324,15 @@ void ParamsWindowTest::downloadFaults_data()
     QTest::addColumn<int>("skip");
     QTest::addColumn<int>("swap");
     QTest::addColumn<int>("countDelta");
+    QTest::addColumn<bool>("answers");
     QTest::addColumn<QString>("text");
-    QTest::newRow("a frame skipped") << 1 << -1 << 0
+    QTest::newRow("a frame skipped") << 1 << -1 << 0 << true
                                      << QString::fromUtf8("Error updating parameter table code:0X820/Missing frames/参数 0X0000 不完整");
-    QTest::newRow("frames reordered") << -1 << 0 << 0
+    QTest::newRow("frames reordered") << -1 << 0 << 0 << true
                                       << QString::fromUtf8("Error updating parameter table code:0X820/Missing frames/参数 0X0000 不完整");
-    QTest::newRow("end frame miscounts") << -1 << -1 << 1 << "Error updating parameter table code:0X80/Wrong number of writable strings";
+    QTest::newRow("end frame miscounts") << -1 << -1 << 1 << true
+                                         << "Error updating parameter table code:0X80/Wrong number of writable strings";
+    QTest::newRow("no answer") << -1 << -1 << 0 << false << QString::fromUtf8("更新参数表失败！");
 }
 
 void ParamsWindowTest::downloadFaults()
@@ -337,8 +340,10 @@ void ParamsWindowTest::downloadFaults()
     QFETCH(int, skip);
     QFETCH(int, swap);
     QFETCH(int, countDelta);
+    QFETCH(bool, answers);
     QFETCH(QString, text);
     Tab t;
+    t.drive.table.answerDescriptors = answers;
     t.drive.table.dropDescriptorFrame = skip;
     t.drive.table.swapDescriptorFrame = swap;
     t.drive.table.writableStringCountDelta = countDelta;

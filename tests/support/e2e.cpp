@@ -1,9 +1,13 @@
 #include "support/e2e.h"
 
+#include "protocol/framecodec.h"
 #include "ui/logview.h"
+
+#include <algorithm>
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextEdit>
@@ -35,6 +39,42 @@ bool SimulatedRig::openAndHandshake(int timeoutMs)
     auto* detect = widget<QAbstractButton>("pushButtonGetDevInfo");
     return QTest::qWaitFor([&] { return detect->isEnabled() || statusMessages.contains(failed); }, timeoutMs) &&
            detect->isEnabled();
+}
+
+bool SimulatedRig::detect(int drives, int timeoutMs)
+{
+    click("pushButtonGetDevInfo");
+    auto* devices = widget<QComboBox>("comboBoxDev");
+    auto* model = widget<QLabel>("label_motortype");
+    return QTest::qWaitFor([&] { return devices->count() == drives && !model->text().isEmpty(); }, timeoutMs);
+}
+
+bool SimulatedRig::ready()
+{
+    return start() && openAndHandshake() && detect();
+}
+
+bool SimulatedRig::waitForLabel(const char* objectName, const QString& text, int timeoutMs)
+{
+    auto* label = widget<QLabel>(objectName);
+    return QTest::qWaitFor([&] { return label->text() == text; }, timeoutMs);
+}
+
+QList<CanFrame> SimulatedRig::framesOfType(uint8_t type) const
+{
+    QList<CanFrame> out;
+    for (const CanFrame& f : sim.framesReceived())
+        if (codec::commType(f.id) == type)
+            out << f;
+    return out;
+}
+
+bool SimulatedRig::sawFrame(const std::function<bool(const CanFrame&)>& match, int timeoutMs) const
+{
+    return QTest::qWaitFor([&] {
+        const QList<CanFrame> frames = sim.framesReceived();
+        return std::any_of(frames.begin(), frames.end(), match);
+    }, timeoutMs);
 }
 
 bool SimulatedRig::waitForStatus(const QString& text, int timeoutMs)

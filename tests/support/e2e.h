@@ -3,6 +3,7 @@
 // QSerialPort opens it.
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "sim/simulator.h"
@@ -21,7 +22,16 @@ struct SimulatedRig {
     bool start();
     // Clicks Open COM and waits until the adapter handshake ends.
     bool openAndHandshake(int timeoutMs = 15000);
+    // Clicks Detect Devices and waits until `drives` are listed and the model label is filled.
+    bool detect(int drives = 1, int timeoutMs = 8000);
+    // start(), openAndHandshake() and detect() of one drive.
+    bool ready();
     bool waitForStatus(const QString& text, int timeoutMs = 5000);
+    bool waitForLabel(const char* objectName, const QString& text, int timeoutMs = 8000);
+    // The frames of this type the simulated drives received, in order.
+    QList<CanFrame> framesOfType(uint8_t type) const;
+    // Waits, with the event loop running, until the drives received a matching frame.
+    bool sawFrame(const std::function<bool(const CanFrame&)>& match, int timeoutMs = 2000) const;
     bool waitForLog(const QString& contains, int timeoutMs = 5000);
     QString log() const;
     void click(const char* objectName);
