@@ -138,7 +138,6 @@ private slots:
     void sampleErrorAndStop();
     void waveLines_data();
     void waveLines();
-    void waveFileRecordsEverySample();
     void waveFileWriteFailure_data();
     void waveFileWriteFailure();
 };
@@ -618,32 +617,6 @@ void ScopeProtocolTest::waveLines()
     QByteArray out;
     appendWaveLine(out, time, reinterpret_cast<const uint8_t*>(values.constData()), types.constData(), types.size());
     QCOMPARE(out, line);
-}
-
-void ScopeProtocolTest::waveFileRecordsEverySample()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("wave.txt");
-    {
-        QFile existing(path);
-        QVERIFY(existing.open(QIODevice::WriteOnly));
-        existing.write("earlier\r\n");
-    }
-    otaThread worker;
-    configure(worker, int16AndFloat(), 2600);  // an emission every 52 samples
-    QVERIFY(worker.openWaveFile(path));
-    for (int i = 1; i <= 7; ++i)
-        worker.getSerialData(driveFrame(2, 0, 0, sample(uint16_t(500 * i), int16_t(i), -0.5f)));
-
-    // every line is in the file while it is still open
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    QCOMPARE(lines.size(), 1 + 7 + 1);
-    QCOMPARE(lines[0], QByteArray("earlier\r"));
-    QCOMPARE(lines[1], QByteArray("      0.010000      1   -0.500000\r"));
-    QCOMPARE(lines[7], QByteArray("      0.070000      7   -0.500000\r"));
-    QCOMPARE(int(worker.waveLinesKept), 7);
 }
 
 void ScopeProtocolTest::waveFileWriteFailure_data()
