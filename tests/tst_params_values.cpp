@@ -1,6 +1,6 @@
-// Value types as texts and back: names, limits, raw values of every type,
-// the typed conversion of a number, the checks of an edited cell and the
-// texts of the transfer's error words.
+// Value types as texts and back: names, limits, raw values of every type and
+// the texts of the transfer's error words; the typed conversion of a number
+// and the checks of an edited cell.
 
 #include <QtTest>
 #include <cstring>
@@ -36,87 +36,75 @@ class ParamsValuesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void typeNames_data();
-    void typeNames();
-    void limits_data();
-    void limits();
-    void valueTexts_data();
-    void valueTexts();
+    void texts_data();
+    void texts();
     void fromNumber_data();
     void fromNumber();
     void numberEdits_data();
     void numberEdits();
     void textEdits_data();
     void textEdits();
-    void errorTexts_data();
-    void errorTexts();
-    void headers();
 };
 
-void ParamsValuesTest::typeNames_data()
+void ParamsValuesTest::texts_data()
 {
-    QTest::addColumn<uint>("type");
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
     const char* names[] = {"uint8", "int8", "uint16", "int16", "uint32", "int32", "float", "uint64", "int64", "double"};
     for (uint t = 0; t < 10; ++t)
-        QTest::newRow(names[t]) << t << QString(names[t]);
-    QTest::newRow("text") << 10u << QString("none");
-    QTest::newRow("15") << 15u << QString("none");
+        QTest::newRow(names[t]) << valueTypeName(t) << QString(names[t]);
+    QTest::newRow("text type has no name") << valueTypeName(10) << QString("none");
+    QTest::newRow("type 15 has no name") << valueTypeName(15) << QString("none");
+
+    QTest::newRow("limit: float 10 with 2 decimals") << limitToText(vtFloat, 10.0f, 2) << QString("10.00");
+    QTest::newRow("limit: double -0.5 with 3") << limitToText(vtDouble, -0.5f, 3) << QString("-0.500");
+    QTest::newRow("limit: int16 -10") << limitToText(vtInt16, -10.0f, 2) << QString("-10");
+    QTest::newRow("limit: uint64 large") << limitToText(vtUint64, 3.0e9f, 0) << QString("3000000000");
+    QTest::newRow("limit: text") << limitToText(vtText, 1.0f, 0) << QString("none");
+
+    const auto value = [](uint32_t type, const QByteArray& raw) {
+        return valueToText(type, reinterpret_cast<const uint8_t*>(raw8(raw).constData()));
+    };
+    QTest::newRow("uint8 255") << value(vtUint8, "\xFF") << QString("255");
+    QTest::newRow("int8 -1") << value(vtInt8, "\xFF") << QString("-1");
+    QTest::newRow("uint16 65535") << value(vtUint16, "\xFF\xFF") << QString("65535");
+    QTest::newRow("int16 -2") << value(vtInt16, "\xFE\xFF") << QString("-2");
+    QTest::newRow("uint32 max") << value(vtUint32, "\xFF\xFF\xFF\xFF") << QString("4294967295");
+    QTest::newRow("int32 min") << value(vtInt32, QByteArray("\x00\x00\x00\x80", 4)) << QString("-2147483648");
+    QTest::newRow("float 1.5") << value(vtFloat, rawOf(1.5f)) << QString("1.500000");
+    QTest::newRow("uint64 max") << value(vtUint64, QByteArray(8, '\xFF')) << QString("18446744073709551615");
+    QTest::newRow("int64 -1") << value(vtInt64, QByteArray(8, '\xFF')) << QString("-1");
+    QTest::newRow("double 0.125") << value(vtDouble, rawOf(0.125)) << QString("0.125000000000");
+    QTest::newRow("type 11") << value(11, QByteArray(8, '\0')) << QString("none");
+
+    QTest::newRow("download 0x0C") << downloadErrorText(0x0C, 0).chinese
+                                   << QString("Error updating parameter table code:0Xc/Number missing frame/Discontinuous numbering");
+    QTest::newRow("download counts") << downloadErrorText(0x481, 0x2005).chinese
+                                     << QString("Error updating parameter table code:0X481/Illegal type"
+                                                "/Wrong number of writable strings/Wrong number of read-only parameters");
+    QTest::newRow("incomplete entry, English") << downloadErrorText(0x820, 0x2005).english
+                                               << QString("Error updating parameter table code:0X820/Missing frames"
+                                                          "/Incomplete entry 0X2005");
+    QTest::newRow("incomplete entry, Chinese") << downloadErrorText(0x800, 0x300a).chinese
+                                               << QString::fromUtf8("Error updating parameter table code:0X800/参数 0X300a 不完整");
+    QTest::newRow("read status, English") << readErrorText(0x2003, 0x01).english
+                                          << QString("Read parameter 0X2003An error occurred:/No function code");
+    QTest::newRow("read, Chinese") << readErrorText(0x000a, 0x16).chinese
+                                   << QString::fromUtf8("读取参数0X000a发生错误:/类型错误/漏帧/编号不匹配");
+    QTest::newRow("write range") << writeErrorText(0x2001, 0x40).english
+                                 << QString("Write parameter 0X2001An error occurred:/Setting data out of range");
+    QTest::newRow("write mismatch order") << writeErrorText(0x2001, 0xC002).english
+                                          << QString("Write parameter 0X2001An error occurred:/No such parameter"
+                                                     "/Command mismatch/Parameter mismatch");
+    QTest::newRow("write, Chinese") << writeErrorText(0x0003, 0x0200).chinese
+                                    << QString::fromUtf8("写参数0X0003发生错误:/保存失败");
 }
 
-void ParamsValuesTest::typeNames()
+void ParamsValuesTest::texts()
 {
-    QFETCH(uint, type);
-    QFETCH(QString, name);
-    QCOMPARE(valueTypeName(type), name);
-}
-
-void ParamsValuesTest::limits_data()
-{
-    QTest::addColumn<uint>("type");
-    QTest::addColumn<float>("limit");
-    QTest::addColumn<int>("decimals");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("float 10 with 2 decimals") << uint(vtFloat) << 10.0f << 2 << QString("10.00");
-    QTest::newRow("double -0.5 with 3") << uint(vtDouble) << -0.5f << 3 << QString("-0.500");
-    QTest::newRow("int16 -10") << uint(vtInt16) << -10.0f << 2 << QString("-10");
-    QTest::newRow("uint64 large") << uint(vtUint64) << 3.0e9f << 0 << QString("3000000000");
-    QTest::newRow("text") << uint(vtText) << 1.0f << 0 << QString("none");
-}
-
-void ParamsValuesTest::limits()
-{
-    QFETCH(uint, type);
-    QFETCH(float, limit);
-    QFETCH(int, decimals);
     QFETCH(QString, text);
-    QCOMPARE(limitToText(type, limit, decimals), text);
-}
-
-void ParamsValuesTest::valueTexts_data()
-{
-    QTest::addColumn<uint>("type");
-    QTest::addColumn<QByteArray>("raw");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("uint8 255") << uint(vtUint8) << raw8("\xFF") << QString("255");
-    QTest::newRow("int8 -1") << uint(vtInt8) << raw8("\xFF") << QString("-1");
-    QTest::newRow("uint16 65535") << uint(vtUint16) << raw8("\xFF\xFF") << QString("65535");
-    QTest::newRow("int16 -2") << uint(vtInt16) << raw8("\xFE\xFF") << QString("-2");
-    QTest::newRow("uint32 max") << uint(vtUint32) << raw8("\xFF\xFF\xFF\xFF") << QString("4294967295");
-    QTest::newRow("int32 min") << uint(vtInt32) << raw8(QByteArray("\x00\x00\x00\x80", 4)) << QString("-2147483648");
-    QTest::newRow("float 1.5") << uint(vtFloat) << rawOf(1.5f) << QString("1.500000");
-    QTest::newRow("uint64 max") << uint(vtUint64) << QByteArray(8, '\xFF') << QString("18446744073709551615");
-    QTest::newRow("int64 -1") << uint(vtInt64) << QByteArray(8, '\xFF') << QString("-1");
-    QTest::newRow("double 0.125") << uint(vtDouble) << rawOf(0.125) << QString("0.125000000000");
-    QTest::newRow("type 11") << 11u << QByteArray(8, '\0') << QString("none");
-}
-
-void ParamsValuesTest::valueTexts()
-{
-    QFETCH(uint, type);
-    QFETCH(QByteArray, raw);
-    QFETCH(QString, text);
-    QCOMPARE(valueToText(type, reinterpret_cast<const uint8_t*>(raw.constData())), text);
+    QFETCH(QString, expected);
+    QCOMPARE(text, expected);
 }
 
 void ParamsValuesTest::fromNumber_data()
@@ -215,48 +203,6 @@ void ParamsValuesTest::textEdits()
     QCOMPARE(int(edit.verdict), verdict);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(edit.pendingText)), pending);
     QCOMPARE(edit.pendingText[16], uint8_t(0));
-}
-
-void ParamsValuesTest::errorTexts_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("download 0x0C") << downloadErrorText(0x0C, 0).chinese
-                                   << QString("Error updating parameter table code:0Xc/Number missing frame/Discontinuous numbering");
-    QTest::newRow("download counts") << downloadErrorText(0x481, 0x2005).chinese
-                                     << QString("Error updating parameter table code:0X481/Illegal type"
-                                                "/Wrong number of writable strings/Wrong number of read-only parameters");
-    QTest::newRow("incomplete entry, English") << downloadErrorText(0x820, 0x2005).english
-                                               << QString("Error updating parameter table code:0X820/Missing frames"
-                                                          "/Incomplete entry 0X2005");
-    QTest::newRow("incomplete entry, Chinese") << downloadErrorText(0x800, 0x300a).chinese
-                                               << QString::fromUtf8("Error updating parameter table code:0X800/参数 0X300a 不完整");
-    QTest::newRow("read status, English") << readErrorText(0x2003, 0x01).english
-                                          << QString("Read parameter 0X2003An error occurred:/No function code");
-    QTest::newRow("read, Chinese") << readErrorText(0x000a, 0x16).chinese
-                                   << QString::fromUtf8("读取参数0X000a发生错误:/类型错误/漏帧/编号不匹配");
-    QTest::newRow("write range") << writeErrorText(0x2001, 0x40).english
-                                 << QString("Write parameter 0X2001An error occurred:/Setting data out of range");
-    QTest::newRow("write mismatch order") << writeErrorText(0x2001, 0xC002).english
-                                          << QString("Write parameter 0X2001An error occurred:/No such parameter"
-                                                     "/Command mismatch/Parameter mismatch");
-    QTest::newRow("write, Chinese") << writeErrorText(0x0003, 0x0200).chinese
-                                    << QString::fromUtf8("写参数0X0003发生错误:/保存失败");
-}
-
-void ParamsValuesTest::errorTexts()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QCOMPARE(text, expected);
-}
-
-void ParamsValuesTest::headers()
-{
-    QCOMPARE(pickEach(parameterHeaders(), true).join('|'), QString("FunctionCode|Name|ParameterType|Attribute|MaxValue|MinValue|CurrentValue"));
-    QCOMPARE(pickEach(parameterHeaders(), false).join('|'), QString::fromUtf8("功能码|名称|参数类型|属性|最大值|最小值|当前值"));
-    QCOMPARE(parameterCodeText(0x3005), QString("0X3005"));
-    QCOMPARE(parameterCodeText(0x2a0f), QString("0X2a0f"));
 }
 
 QTEST_GUILESS_MAIN(ParamsValuesTest)

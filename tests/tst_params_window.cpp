@@ -1,22 +1,38 @@
 // The parameter tab against the simulated drive's table, in process: the
 // download builds the rows and the scope selectors, read-all, the edit
-// checks, the write-back ending in the save, errors that stop it, factory
-// reset, the download's error texts, and the export to .xlsx and CSV.
+// checks, the write-back ending in the save, errors that stop it, the
+// download's error texts, the export to .xlsx and CSV; parameter files: the
+// format's round trip and refusals, Save and Load Para File with the
+// comparison and Apply Selected, the row filter, the page's layout, and the
+// snapshots before a factory reset and an erase.
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QtTest>
-#include <cstring>
+#include <functional>
 
+#include "params/paramcompare.h"
+#include "params/paramfile.h"
+#include "params/valuetext.h"
 #include "sim/simparamtable.h"
 #include "support/inprocess.h"
 #include "support/scripteddialogs.h"
+#include "ui/logview.h"
 #include "ui/mainwindow.h"
 
 namespace {
@@ -28,10 +44,14 @@ struct Tab {
     ScriptedDialogs dialogs;
     MainWindow w;
     LoopDrive drive{w, driveId, driveUid};
+    QTemporaryDir dir;
+    QString savePath, openPath;
     Tab()
     {
         w.setDialogs(&dialogs);
         drive.listAsOnlyDrive();
+        dialogs.saveFileName = [this](const QString&, const QString&, const QString&) { return savePath; };
+        dialogs.openFileName = [this](const QString&, const QString&, const QString&) { return openPath; };
     }
     QTableWidget* table() const { return w.findChild<QTableWidget*>("tableWidgetPara"); }
     QLabel* info() const { return w.findChild<QLabel*>("labelParaInfo"); }
@@ -48,9 +68,77 @@ struct Tab {
     {
         return QTest::qWaitFor([&] { return info()->text() == text; }, ms);
     }
+    bool press(const char* name, const char* outcome)
+    {
+        button(name)->click();
+        return waitInfo(QString::fromUtf8(outcome));
+    }
+    bool save(const QString& name)
+    {
+        savePath = dir.filePath(name);
+        button("pushButtonSaveParaFile")->click();
+        return info()->text() == QString::fromUtf8("参数文件已保存：") + QDir::toNativeSeparators(savePath);
+    }
+    // Presses Load Para File and runs `inDialog` while the comparison dialog is open; false if none opened.
+    bool load(const QString& name, const std::function<void(QDialog&)>& inDialog)
+    {
+        openPath = dir.filePath(name);
+        bool opened = false;
+        QTimer::singleShot(0, &w, [&] {
+            auto* dialog = w.findChild<QDialog*>("dialogParaCompare");
+            if (!dialog)
+                return;
+            opened = true;
+            inDialog(*dialog);
+            dialog->accept();
+        });
+        button("pushButtonLoadParaFile")->click();
+        QCoreApplication::processEvents();
+        return opened;
+    }
+    // The download's table as a parameter file.
+    ParamFile file() const
+    {
+        ParamFile f;
+        f.canId = driveId;
+        f.mcuId = driveUid;
+        f.model = QStringLiteral("M-60");
+        f.time = QDateTime(QDate(2026, 12, 7), QTime(10, 5, 30, 250), Qt::UTC);
+        f.entries = tableEntries(w.worker);
+        return f;
+    }
 };
 
 QString red() { return QStringLiteral("color:red;"); }
+
+QTableWidget* compareTable(QDialog& d) { return d.findChild<QTableWidget*>("tableWidgetParaCompare"); }
+
+int rowOf(QTableWidget* t, const QString& code)
+{
+    for (int r = 0; r < t->rowCount(); ++r)
+        if (t->item(r, 0)->text() == code)
+            return r;
+    return -1;
+}
+
+QJsonObject rootOf(const ParamFile& f)
+{
+    return QJsonDocument::fromJson(serializeParamFile(f)).object();
+}
+
+QByteArray bytesOf(const QJsonObject& o)
+{
+    return QJsonDocument(o).toJson();
+}
+
+void smallTable(SimParamTable& table)
+{
+    table.kinds[0] = {SimParamTable::text("DriveName", "Axis, \"A\"")};
+    table.kinds[1] = {SimParamTable::text("FirmwareVer", "FW 3.4.1")};
+    table.kinds[2] = {SimParamTable::number("MaxSpeed", 6, 20.5, 0, 3000, -2)};
+    table.kinds[3].clear();
+    table.setupCount = 0;
+}
 
 }  // namespace
 
@@ -69,7 +157,6 @@ private slots:
     void writeBackEndsInTheSave();
     void driveErrorStopsTheWriteBack();
     void stringsAloneAreSaved();
-    void factoryReset();
     void downloadFaults_data();
     void downloadFaults();
     void everyLostFrameFailsTheDownload();
@@ -77,6 +164,19 @@ private slots:
     void exportCsv();
     void exportXlsx();
     void exportFailureIsReported();
+    void roundTripComparesSame();
+    void compareResults_data();
+    void compareResults();
+    void damagedFilesAreRefused_data();
+    void damagedFilesAreRefused();
+    void failedWriteLeavesNoFile();
+    void saveFollowsTheShownTable();
+    void loadCompareApply();
+    void refusedFileChangesNothing();
+    void filterHidesRowsOnly();
+    void pageLayoutKeepsItsLimits();
+    void snapshotBeforeResetAndErase();
+    void unwritableSnapshotLogsRedAndResets();
 };
 
 void ParamsWindowTest::downloadBuildsTheTable()
@@ -177,8 +277,7 @@ void ParamsWindowTest::readAllOverAnEmptyKind()
     t.drive.table.kinds[3].clear();
     t.drive.table.setupCount = 0;
     QVERIFY(t.download());
-    t.button("pushButtonReadPara")->click();
-    QVERIFY(t.waitInfo(QString::fromUtf8("成功读取所有参数！")));
+    QVERIFY(t.press("pushButtonReadPara", "成功读取所有参数！"));
     QCOMPARE(t.drive.table.readCodes, (QVector<uint16_t>{0x0000, 0x2000, 0x2001}));
 }
 
@@ -300,23 +399,9 @@ void ParamsWindowTest::stringsAloneAreSaved()
     t.drive.table.setupCount = 0;
     QVERIFY(t.download());
     t.edit(WritableString, 0, "Axis-Z");
-    t.button("pushButtonWritePara")->click();
-    QVERIFY(t.waitInfo(QString::fromUtf8("所有参数保存成功！")));
+    QVERIFY(t.press("pushButtonWritePara", "所有参数保存成功！"));
     QCOMPARE(t.drive.table.writtenCodes, QVector<uint16_t>{0x0000});
     QCOMPARE(t.drive.table.saves, 1);
-}
-
-void ParamsWindowTest::factoryReset()
-{
-    Tab t;
-    QVERIFY(t.download());
-    t.drive.table.kinds[2][3].value = SimParamTable::encode(0, 99);
-    t.button("pushButtonRecoverFac")->click();
-    QVERIFY(!t.button("pushButtonRecoverFac")->isEnabled());
-    QTRY_COMPARE(t.drive.table.factoryResets, 1);
-    QCOMPARE(SimParamTable::decode(0, t.drive.table.kinds[2][3].value), 10.0);
-    QTRY_COMPARE(t.info()->styleSheet(), QString("color:green;"));
-    QCOMPARE(t.w.worker.pendingOp.load(), 0);
 }
 
 void ParamsWindowTest::downloadFaults_data()
@@ -387,19 +472,6 @@ void ParamsWindowTest::redownloadForgetsEdits()
     QVERIFY(!t.w.worker.anyModified());
     QCOMPARE(t.value(WritableParam, 3)->text(), QString("10"));
 }
-
-namespace {
-
-void smallTable(SimParamTable& table)
-{
-    table.kinds[0] = {SimParamTable::text("DriveName", "Axis, \"A\"")};
-    table.kinds[1] = {SimParamTable::text("FirmwareVer", "FW 3.4.1")};
-    table.kinds[2] = {SimParamTable::number("MaxSpeed", 6, 20.5, 0, 3000, -2)};
-    table.kinds[3].clear();
-    table.setupCount = 0;
-}
-
-}  // namespace
 
 void ParamsWindowTest::exportCsv()
 {
@@ -497,6 +569,477 @@ void ParamsWindowTest::exportFailureIsReported()
     t.dialogs.saveFileName = [](const QString&, const QString&, const QString&) { return QString(); };
     t.button("pushButtonExportExcel")->click();
     QCOMPARE(t.info()->text(), QString::fromUtf8("文件导出中，请等待..."));
+}
+
+void ParamsWindowTest::roundTripComparesSame()
+{
+    Tab d;
+    QVERIFY(d.download());
+    const ParamFile saved = d.file();
+    QSet<QString> types;
+    for (const ParamFileEntry& e : saved.entries)
+        types << e.type;
+    QCOMPARE(types.size(), 11);  // the ten value types and String
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.json");
+    QString error;
+    QVERIFY(writeParamFile(path, saved, error));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.json"});
+
+    ParamFile loaded;
+    ParamFileProblem problem;
+    QVERIFY2(readParamFile(path, loaded, problem), qPrintable(paramFileProblemText(problem).english));
+    QCOMPARE(loaded.canId, driveId);
+    QCOMPARE(loaded.mcuId, driveUid);
+    QCOMPARE(loaded.model, QString("M-60"));
+    QCOMPARE(loaded.time, saved.time);
+    QCOMPARE(loaded.entries.size(), 25);
+    for (int i = 0; i < saved.entries.size(); ++i) {
+        const ParamFileEntry& a = saved.entries[i];
+        const ParamFileEntry& b = loaded.entries[i];
+        QCOMPARE(QStringList({parameterCodeText(b.code), b.name, b.type, b.attribute, b.max, b.min, b.value}),
+                 QStringList({parameterCodeText(a.code), a.name, a.type, a.attribute, a.max, a.min, a.value}));
+    }
+    const QJsonObject entry = rootOf(saved)["entries"].toArray()[5 + 5].toObject();
+    QCOMPARE(entry["code"].toString(), QString("0X2005"));
+    QCOMPARE(entry["value"].toString(), QString("20.500000"));
+    QCOMPARE(entry["max"].toString(), QString("30.00"));
+    QCOMPARE(entry["attribute"].toString(), QString("read/write"));
+
+    for (const CompareRow& row : compareWithTable(d.w.worker, loaded.entries))
+        QVERIFY2(row.result == CompareResult::Same, qPrintable(parameterCodeText(row.code)));
+}
+
+void ParamsWindowTest::compareResults_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("field");  // "value", "type", "name", "remove" or "add"
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("english");
+    const auto r = [](CompareResult c) { return int(c); };
+    QTest::newRow("number differs") << "0X2003" << "value" << "77" << r(CompareResult::Differs) << "differs";
+    QTest::newRow("float written shorter") << "0X2005" << "value" << "20.5" << r(CompareResult::Same) << "same";
+    QTest::newRow("string differs") << "0X0001" << "value" << "Bench 9" << r(CompareResult::Differs) << "differs";
+    QTest::newRow("only in the file") << "0X2020" << "add" << "5" << r(CompareResult::OnlyInFile) << "only in the file";
+    QTest::newRow("only on the drive") << "0X2004" << "remove" << "" << r(CompareResult::OnlyOnDrive)
+                                       << "only on the drive";
+    QTest::newRow("renamed is another entry") << "0X2004" << "name" << "Offset" << r(CompareResult::OnlyOnDrive)
+                                              << "only on the drive";
+    QTest::newRow("read-only number") << "0X3000" << "value" << "40.000000" << r(CompareResult::ReadOnlyOnDrive)
+                                      << "read-only on the drive";
+    QTest::newRow("read-only string") << "0X1000" << "value" << "HW 9" << r(CompareResult::ReadOnlyOnDrive)
+                                      << "read-only on the drive";
+    QTest::newRow("attribute 0") << "0X2006" << "value" << "2.000000" << r(CompareResult::ReadOnlyOnDrive)
+                                 << "read-only on the drive";
+    QTest::newRow("setup entry") << "0X2000" << "value" << "3" << r(CompareResult::ReadOnlyOnDrive)
+                                 << "read-only on the drive";
+    QTest::newRow("above the limit") << "0X2003" << "value" << "300" << r(CompareResult::OutOfLimits)
+                                     << "out of the drive's limits";
+    QTest::newRow("non-ASCII text") << "0X0000" << "value" << QString::fromUtf8("Achse-Ä") << r(CompareResult::OutOfLimits)
+                                    << "out of the drive's limits";
+    QTest::newRow("type") << "0X2005" << "type" << "double" << r(CompareResult::TypeDiffers) << "different value type";
+}
+
+void ParamsWindowTest::compareResults()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(int, result);
+    QFETCH(QString, english);
+    Tab d;
+    QVERIFY(d.download());
+    ParamFile f = d.file();
+    const uint16_t wanted = uint16_t(code.mid(2).toUInt(nullptr, 16));
+    if (field == "add") {
+        ParamFileEntry extra;
+        extra.code = wanted;
+        extra.name = "Extra";
+        extra.type = "uint8";
+        extra.value = text;
+        f.entries << extra;
+    }
+    for (int i = 0; i < f.entries.size(); ++i) {
+        ParamFileEntry& e = f.entries[i];
+        if (e.code != wanted || field == "add")
+            continue;
+        if (field == "remove")
+            f.entries.remove(i);
+        else if (field == "type")
+            e.type = text;
+        else if (field == "name")
+            e.name = text;
+        else
+            e.value = text;
+        break;
+    }
+    ParamFile loaded;
+    ParamFileProblem problem;
+    QVERIFY2(parseParamFile(serializeParamFile(f), loaded, problem), qPrintable(paramFileProblemText(problem).english));
+
+    const QVector<CompareRow> rows = compareWithTable(d.w.worker, loaded.entries);
+    int others = 0;
+    for (const CompareRow& row : rows) {
+        const bool renamed = field == "name" && row.code == wanted && row.result == CompareResult::OnlyInFile;
+        if (row.code != wanted || renamed) {
+            others += row.result != CompareResult::Same && !renamed;
+            continue;
+        }
+        QCOMPARE(int(row.result), result);
+        QCOMPARE(compareResultText(row.result).english, english);
+        QCOMPARE(row.writable(), row.result == CompareResult::Differs);
+        if (field == "value")
+            QCOMPARE(row.fileValue, text);
+    }
+    QCOMPARE(others, 0);
+    QCOMPARE(rows.size(), 25 + (field == "add" || field == "name" ? 1 : 0));
+}
+
+void ParamsWindowTest::damagedFilesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("chinese");
+
+    Tab d;
+    QVERIFY(d.download());
+    const QJsonObject good = rootOf(d.file());
+    const QByteArray goodBytes = bytesOf(good);
+    const auto e = [](ParamFileError x) { return int(x); };
+
+    QTest::newRow("not JSON") << QByteArray("Axis-A,10,20.5\n") << e(ParamFileError::NotJson)
+                              << "Not a parameter file: the content is not JSON (illegal value at byte 1)"
+                              << QString::fromUtf8("不是参数文件：内容不是JSON（第1字节：illegal value）");
+    QJsonObject foreign = good;
+    foreign["format"] = "scope-wave";
+    QTest::newRow("wrong format name")
+        << bytesOf(foreign) << e(ParamFileError::NotParameterFile)
+        << "Not a parameter file: the format name is \"scope-wave\", expected \"torvane-parameters\""
+        << QString::fromUtf8("不是参数文件：格式名为“scope-wave”，应为“torvane-parameters”");
+    QTest::newRow("JSON array") << QByteArray("[1, 2]") << e(ParamFileError::NotParameterFile)
+                                << "Not a parameter file: the JSON holds no object"
+                                << QString::fromUtf8("不是参数文件：JSON中没有对象");
+    const QByteArray cut = goodBytes.left(goodBytes.size() / 2);
+    QTest::newRow("truncated") << cut << e(ParamFileError::Truncated)
+                               << QString("Damaged parameter file: the file ends early, after %1 bytes").arg(cut.size())
+                               << QString::fromUtf8("参数文件已损坏：文件提前结束，仅有%1字节").arg(cut.size());
+    QTest::newRow("truncated in a string") << goodBytes.left(goodBytes.indexOf("Axis") + 2) << e(ParamFileError::Truncated)
+                                           << "" << "";
+    QJsonObject newer = good;
+    newer["version"] = 2;
+    QTest::newRow("newer version") << bytesOf(newer) << e(ParamFileError::NewerVersion)
+                                   << "Parameter file version 2 is newer than this program reads (1)"
+                                   << QString::fromUtf8("参数文件版本2高于本程序可读的版本（1）");
+    QJsonObject textVersion = good;
+    textVersion["version"] = "1";
+    QTest::newRow("version as text") << bytesOf(textVersion) << e(ParamFileError::WrongFieldType)
+                                     << "Damaged parameter file: the field \"version\" should be of type number"
+                                     << QString::fromUtf8("参数文件已损坏：字段“version”应为数字");
+    QJsonObject numberValue = good;
+    QJsonArray entries = good["entries"].toArray();
+    QJsonObject third = entries[3].toObject();
+    third["value"] = 12;
+    entries[3] = third;
+    numberValue["entries"] = entries;
+    QTest::newRow("value as number") << bytesOf(numberValue) << e(ParamFileError::WrongFieldType)
+                                     << "Damaged parameter file: the field \"entries[3].value\" should be of type string"
+                                     << QString::fromUtf8("参数文件已损坏：字段“entries[3].value”应为字符串");
+    QJsonObject noMcu = good;
+    QJsonObject drive = good["drive"].toObject();
+    drive.remove("mcuId");
+    noMcu["drive"] = drive;
+    QTest::newRow("missing field") << bytesOf(noMcu) << e(ParamFileError::MissingField)
+                                   << "Damaged parameter file: the field \"drive.mcuId\" is missing"
+                                   << QString::fromUtf8("参数文件已损坏：缺少字段“drive.mcuId”");
+    QJsonObject badNumber = good;
+    entries = good["entries"].toArray();
+    QJsonObject speed = entries[10].toObject();
+    speed["value"] = "fast";
+    entries[10] = speed;
+    badNumber["entries"] = entries;
+    QTest::newRow("no number of its type") << bytesOf(badNumber) << e(ParamFileError::BadFieldValue)
+                                           << "Damaged parameter file: the field \"entries[10].value\" has an invalid value \"fast\""
+                                           << QString::fromUtf8("参数文件已损坏：字段“entries[10].value”的值无效：“fast”");
+    QJsonObject twice = good;
+    entries = good["entries"].toArray();
+    entries.append(entries[0]);
+    twice["entries"] = entries;
+    QTest::newRow("code twice") << bytesOf(twice) << e(ParamFileError::DuplicateEntry)
+                                << "Damaged parameter file: function code 0X0000 appears twice"
+                                << QString::fromUtf8("参数文件已损坏：功能码0X0000出现两次");
+}
+
+void ParamsWindowTest::damagedFilesAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, error);
+    QFETCH(QString, english);
+    QFETCH(QString, chinese);
+    ParamFile file;
+    file.model = "untouched";
+    ParamFileProblem problem;
+    QVERIFY(!parseParamFile(bytes, file, problem));
+    QCOMPARE(int(problem.error), error);
+    if (!english.isEmpty()) {
+        QCOMPARE(paramFileProblemText(problem).english, english);
+        QCOMPARE(paramFileProblemText(problem).chinese, chinese);
+    }
+    QCOMPARE(file.model, QString("untouched"));
+}
+
+void ParamsWindowTest::failedWriteLeavesNoFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("missing-folder/a.json");
+    QString error;
+    QVERIFY(!writeParamFile(path, ParamFile{}, error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFile::exists(path));
+}
+
+void ParamsWindowTest::saveFollowsTheShownTable()
+{
+    Tab t;
+    QVERIFY(!t.button("pushButtonSaveParaFile")->isEnabled());
+    QVERIFY(!t.button("pushButtonLoadParaFile")->isEnabled());
+    QVERIFY(t.download());
+    QVERIFY(t.button("pushButtonSaveParaFile")->isEnabled());
+    QVERIFY(t.button("pushButtonLoadParaFile")->isEnabled());
+
+    t.value(WritableParam, 3)->setText("77");  // the file holds the table as shown
+    QVERIFY(t.save("a.json"));
+    ParamFile file;
+    ParamFileProblem problem;
+    QVERIFY(readParamFile(t.savePath, file, problem));
+    QCOMPARE(file.canId, driveId);
+    QCOMPARE(file.mcuId, driveUid);
+    QCOMPARE(file.entries.size(), 25);
+    QCOMPARE(file.entries[5 + 3].value, QString("77"));
+
+    t.savePath = t.dir.filePath("no-such-folder/b.json");
+    t.button("pushButtonSaveParaFile")->click();
+    QVERIFY(t.info()->text().startsWith(QString::fromUtf8("参数文件保存失败：")));
+    QCOMPARE(t.info()->styleSheet(), QString("color:red;"));
+
+    t.combo("comboBoxDev")->addItem("6");
+    t.combo("comboBoxDev")->setCurrentIndex(1);  // another drive: its table is not shown
+    QVERIFY(!t.button("pushButtonSaveParaFile")->isEnabled());
+    QVERIFY(!t.button("pushButtonLoadParaFile")->isEnabled());
+}
+
+void ParamsWindowTest::loadCompareApply()
+{
+    Tab t;
+    QVERIFY(t.download());
+    QVERIFY(t.save("a.json"));
+    SimParamTable& sim = t.drive.table;
+    sim.kinds[0][1].value = QByteArray("Bench 9").leftJustified(16, '\0');
+    sim.kinds[2][3].value = SimParamTable::encode(0, 99);    // CanTimeout
+    sim.kinds[2][7].value = SimParamTable::encode(9, -2.5);  // CurrentKi
+    sim.kinds[2][13].value = SimParamTable::encode(8, 40);   // Odometer
+    sim.kinds[2][6].value = SimParamTable::encode(6, 9);     // SpeedKp, attribute 0
+    sim.kinds[3][0].value = SimParamTable::encode(6, 50);    // Temperature
+    QVERIFY(t.press("pushButtonReadPara", "成功读取所有参数！"));
+
+    QStringList results, checkable, report;
+    const bool opened = t.load("a.json", [&](QDialog& d) {
+        QTableWidget* c = compareTable(d);
+        QCOMPARE(c->rowCount(), 25);
+        for (int r = 0; r < c->rowCount(); ++r) {
+            results << c->item(r, 0)->text() + "=" + c->item(r, 4)->text();
+            if (c->item(r, 0)->flags() & Qt::ItemIsUserCheckable)
+                checkable << c->item(r, 0)->text() + (c->item(r, 0)->checkState() == Qt::Checked ? "+" : "-");
+        }
+        const int ki = rowOf(c, "0X2007");
+        QCOMPARE(c->item(ki, 2)->text(), QString("-2.500000000000"));
+        QCOMPARE(c->item(ki, 3)->text(), QString("0.125000000000"));
+        // Odometer left out; CanTimeout's limit shrinks after the comparison: the check at Apply refuses it
+        c->item(rowOf(c, "0X200d"), 0)->setCheckState(Qt::Unchecked);
+        t.w.worker.writableParams[3].maxValue = 5;
+        d.findChild<QPushButton*>("pushButtonApplyCompare")->click();
+        report = d.findChild<QPlainTextEdit*>("textEditParaCompareReport")->toPlainText().split('\n');
+        QCOMPARE(c->item(rowOf(c, "0X2007"), 4)->text(), QString::fromUtf8("已应用"));
+        QVERIFY(!(c->item(rowOf(c, "0X2007"), 0)->flags() & Qt::ItemIsUserCheckable));
+    });
+    QVERIFY(opened);
+    QVERIFY(results.contains(QString::fromUtf8("0X0001=不同")));
+    QVERIFY(results.contains(QString::fromUtf8("0X2006=驱动器上只读")));
+    QVERIFY(results.contains(QString::fromUtf8("0X3000=驱动器上只读")));
+    QCOMPARE(results.filter(QString::fromUtf8("=相同")).size(), 25 - 6);
+    QCOMPARE(checkable, (QStringList{"0X0001+", "0X2003+", "0X2007+", "0X200d+"}));
+    QCOMPARE(report, (QStringList{QString::fromUtf8("已应用：2；未应用：1"),
+                                  QString::fromUtf8("0X2003 CanTimeout：输入数据超出范围!")}));
+
+    // Applied values are edits like typed ones: red, marked, written by Write Para.
+    QCOMPARE(t.value(WritableString, 1)->text(), QString("Bench 2"));
+    QCOMPARE(t.value(WritableString, 1)->foreground().color(), QColor(Qt::red));
+    QCOMPARE(t.value(WritableParam, 7)->text(), QString("0.125000000000"));
+    QVERIFY(t.w.worker.writableParams[7].modified);
+    QVERIFY(!t.w.worker.writableParams[3].modified);
+    QVERIFY(!t.w.worker.writableParams[13].modified);
+    QCOMPARE(t.value(WritableParam, 3)->text(), QString("99"));
+    QVERIFY(t.button("pushButtonWritePara")->isEnabled());
+    QVERIFY(t.press("pushButtonWritePara", "所有参数保存成功！"));
+    QCOMPARE(sim.writtenCodes, (QVector<uint16_t>{0x0001, 0x2007}));
+    QCOMPARE(SimParamTable::decode(9, sim.kinds[2][7].value), 0.125);
+}
+
+void ParamsWindowTest::refusedFileChangesNothing()
+{
+    Tab t;
+    QVERIFY(t.download());
+    t.value(WritableParam, 3)->setText("12");
+    QFile damaged(t.dir.filePath("bad.json"));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{\"format\": \"torvane-parameters\", \"version\": 1, \"entr");
+    damaged.close();
+    QVERIFY(!t.load("bad.json", [](QDialog&) {}));
+    QCOMPARE(t.info()->text(), QString::fromUtf8("参数文件已损坏：文件提前结束，仅有52字节"));
+    QCOMPARE(t.info()->styleSheet(), QString("color:red;"));
+    QCOMPARE(t.value(WritableParam, 3)->text(), QString("12"));
+    QVERIFY(t.w.worker.writableParams[3].modified);
+    QCOMPARE(t.drive.table.writtenCodes.size(), 0);
+}
+
+void ParamsWindowTest::filterHidesRowsOnly()
+{
+    Tab t;
+    QVERIFY(t.download());
+    auto* filter = t.w.findChild<QLineEdit*>("lineEditParaFilter");
+    auto* modifiedOnly = t.w.findChild<QCheckBox*>("checkBoxModifiedOnly");
+    const auto shown = [&] {
+        QStringList names;
+        for (int r = 0; r < t.table()->rowCount(); ++r)
+            if (!t.table()->isRowHidden(r))
+                names << t.table()->item(r, 1)->text();
+        return names;
+    };
+    filter->setText("speed");
+    QCOMPARE(shown(), (QStringList{"MaxSpeed", "SpeedKp"}));
+    filter->setText("0x300");
+    QCOMPARE(shown().size(), 6);
+    filter->setText("2003");
+    QCOMPARE(shown(), QStringList{"CanTimeout"});
+
+    filter->clear();
+    t.value(WritableParam, 3)->setText("42");
+    t.value(WritableString, 0)->setText("Axis-Z");
+    modifiedOnly->setChecked(true);
+    QCOMPARE(shown(), (QStringList{"DriveName", "CanTimeout"}));
+    filter->setText("Drive");  // the hidden edit is written all the same
+    QCOMPARE(shown(), QStringList{"DriveName"});
+    QVERIFY(t.press("pushButtonWritePara", "所有参数保存成功！"));
+    QCOMPARE(t.drive.table.writtenCodes, (QVector<uint16_t>{0x0000, 0x2003}));
+    QCOMPARE(shown(), QStringList{});  // nothing is modified any more
+    modifiedOnly->setChecked(false);
+    filter->clear();
+    QCOMPARE(shown().size(), 25);
+}
+
+void ParamsWindowTest::pageLayoutKeepsItsLimits()
+{
+    Tab t;
+    t.w.resize(1700, 843);
+    t.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&t.w));
+    QVERIFY(t.download());
+    for (const char* name : {"pushButtonlanguage", "pushButtonRefreshTable", "pushButtonReadPara", "pushButtonWritePara",
+                             "pushButtonRecoverFac", "pushButtonExportExcel", "pushButton_more",
+                             "pushButtonSaveParaFile", "pushButtonLoadParaFile"}) {
+        QPushButton* b = t.button(name);
+        QVERIFY2(b->isVisible() && b->height() >= 30, name);
+        QVERIFY2(b->width() >= b->sizeHint().width(), name);  // the text fits
+    }
+    auto* filter = t.w.findChild<QLineEdit*>("lineEditParaFilter");
+    QVERIFY(filter->isVisible() && filter->width() >= 150);
+    QVERIFY(t.w.findChild<QCheckBox*>("checkBoxModifiedOnly")->isVisible());
+    QVERIFY(t.table()->height() >= 200);
+    QVERIFY(t.w.findChild<QWidget*>("frame_2")->width() <= 250);
+    QVERIFY(t.w.findChild<QWidget*>("frame")->width() <= 350);
+    const int frame3 = t.w.findChild<QWidget*>("frame_3")->height();
+    QVERIFY(frame3 >= 110 && frame3 <= 300);
+    // the window needs no more room than without the new widgets
+    QWidget* central = t.w.findChild<QWidget*>("centralwidget");
+    const QSize needed = central->minimumSizeHint();
+    for (const char* name : {"pushButtonSaveParaFile", "pushButtonLoadParaFile", "lineEditParaFilter", "checkBoxModifiedOnly"})
+        t.w.findChild<QWidget*>(name)->hide();
+    QCOMPARE(needed, central->minimumSizeHint());
+}
+
+void ParamsWindowTest::snapshotBeforeResetAndErase()
+{
+    Tab t;
+    qputenv("XDG_DATA_HOME", t.dir.filePath("data").toUtf8());
+    QVERIFY(t.download());
+    t.drive.table.kinds[2][3].value = SimParamTable::encode(0, 99);
+    t.value(WritableParam, 3)->setText("42");  // a pending edit stays out of the snapshot
+    t.button("pushButtonRecoverFac")->click();
+    QVERIFY(!t.button("pushButtonRecoverFac")->isEnabled());
+    QTRY_COMPARE(t.drive.table.factoryResets, 1);
+    QCOMPARE(SimParamTable::decode(0, t.drive.table.kinds[2][3].value), 10.0);
+    QTRY_COMPARE(t.info()->styleSheet(), QString("color:green;"));
+    QCOMPARE(t.w.worker.pendingOp.load(), 0);
+    QDir snapshots(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/snapshots");
+    QVERIFY(snapshots.absolutePath().startsWith(t.dir.path()));
+    QStringList files = snapshots.entryList(QDir::Files);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(files[0].startsWith("mcu_1122334455667701_"));
+    const QString path = QDir::toNativeSeparators(snapshots.filePath(files[0]));
+    QVERIFY(logParagraphs(t.w).contains(QString::fromUtf8("参数快照已保存：") + path));
+    ParamFile file;
+    ParamFileProblem problem;
+    QVERIFY(readParamFile(path, file, problem));
+    QCOMPARE(file.entries[5 + 3].value, QString("10"));
+
+    // erase: the upgrade's start, with an image that passes its check
+    QTest::qWait(2);  // the next snapshot's name has a later time
+    QFile image(t.dir.filePath("image.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly) && image.write("firmware") == 8);
+    image.close();
+    t.w.firmwarePath = image.fileName();
+    t.w.findChild<QPushButton*>("pushButtonInOtaMode")->setEnabled(true);
+    t.w.findChild<QPushButton*>("pushButtonInOtaMode")->click();
+    files = snapshots.entryList(QDir::Files);
+    QCOMPARE(files.size(), 2);
+    QVERIFY(logParagraphs(t.w).last().startsWith(QString::fromUtf8("参数快照已保存：")));
+    t.w.findChild<QPushButton*>("pushButtonInOtaMode")->click();  // stop
+
+    // no table of this drive shown: nothing to keep
+    t.combo("comboBoxDev")->addItem("6");
+    t.w.worker.deviceIds[1] = 6;
+    t.w.worker.deviceUids[1] = 0x66;
+    t.w.worker.deviceCount = 2;
+    t.combo("comboBoxDev")->setCurrentIndex(1);
+    t.w.findChild<QPushButton*>("pushButtonInOtaMode")->click();
+    QCOMPARE(snapshots.entryList(QDir::Files).size(), 2);
+    qunsetenv("XDG_DATA_HOME");
+}
+
+void ParamsWindowTest::unwritableSnapshotLogsRedAndResets()
+{
+    Tab t;
+    QFile blocker(t.dir.filePath("data"));  // a file where the data folder should be
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_DATA_HOME", blocker.fileName().toUtf8());
+    QVERIFY(t.download());
+    t.button("pushButtonRecoverFac")->click();
+    QTRY_COMPARE(t.drive.table.factoryResets, 1);
+    qunsetenv("XDG_DATA_HOME");
+    QTextEdit* log = t.w.findChild<QTextEdit*>("textEditCfgInfo");
+    LogView::of(log)->flush();
+    const QTextBlock last = log->document()->lastBlock();
+    QVERIFY2(last.text().startsWith(QString::fromUtf8("参数快照未能保存：")), qPrintable(last.text()));
+    QVERIFY(last.text().endsWith(QString::fromUtf8("（无法创建文件夹）")));
+    QCOMPARE(last.begin().fragment().charFormat().foreground().color(), QColor(Qt::red));
+    t.w.logLine("next");  // the red stays on its own line
+    LogView::of(log)->flush();
+    const QTextBlock next = log->document()->lastBlock();
+    QCOMPARE(next.text(), QString("next"));
+    QVERIFY(next.begin().fragment().charFormat().foreground().color() != QColor(Qt::red));
 }
 
 QTEST_MAIN(ParamsWindowTest)
