@@ -1,4 +1,6 @@
-// Device management slots, offscreen, with the worker's output captured (port closed).
+// Device management, run-mode and motion slots, offscreen, with the worker's
+// output captured (port closed). The frames' bytes are tst_controls_frames';
+// here: which drive, which field, which text.
 
 #include <QtTest>
 
@@ -6,51 +8,45 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTextEdit>
 
+#include "controls/commandframes.h"
 #include "protocol/framecodec.h"
 #include "support/inprocess.h"
+#include "support/virtualclock.h"
 #include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
 namespace {
 
-// Lists drives as a detection reply would: ids 5, 9, 12 with MCU ids 0xab, 0xcd, 0xef.
+// Drives 5, 9, 12 with MCU ids ab, cd, ef, detected in that order.
 void listDrives(MainWindow& w, int count = 3)
 {
     const uint8_t ids[3] = {5, 9, 12};
-    const uint64_t uids[3] = {0xab, 0xcd, 0xef};
-    for (int i = 0; i < count; ++i) {
-        w.worker.deviceIds[i] = ids[i];
-        w.worker.deviceUids[i] = uids[i];
-    }
-    w.worker.deviceCount = uint8_t(count);
-    w.worker.deviceListChanged = true;
-    w.worker.lastCanId = ids[count - 1];
-    w.worker.lastUid = uids[count - 1];
-    w.worker.raiseState(stDeviceDetected);
+    for (int i = 0; i < count; ++i)
+        announceDrive(w, ids[i], 0xab + 0x22 * i);
 }
 
 QByteArray payload(const CanFrame& f, int n = 8) { return QByteArray(reinterpret_cast<const char*>(f.data), n); }
 
-QString lastParagraph(const MainWindow& w)
+// A parameter write (type 18) from the host to `target` at `index`.
+void checkParamWrite(const CanFrame& f, uint8_t target, uint16_t index)
 {
-    const QString text = logParagraphs(w).join(QLatin1Char('\n'));
-    return text.mid(text.lastIndexOf(QLatin1Char('\n')) + 1);
+    QCOMPARE(int(codec::commType(f.id)), 18);
+    QCOMPARE(int(codec::destination(f.id)), int(target));
+    QCOMPARE(int(codec::source(f.id)), int(hostId));
+    QCOMPARE(int(f.length), 8);
+    QCOMPARE(int(codec::readLe16(f.data)), int(index));
+    QCOMPARE(int(codec::readLe16(f.data + 2)), 0);
 }
-
-void setLanguage(MainWindow& w, bool english) { w.languageEnglish = english; }
 
 }  // namespace
 
-class TestDeviceControls : public QObject {
+class TestControls : public QObject {
     Q_OBJECT
 
 private slots:
     void setCanIdField_data();
     void setCanIdField();
-    void setCanIdLogsAndSends_data();
-    void setCanIdLogsAndSends();
     void deviceCommands_data();
     void deviceCommands();
     void emptyListDisablesDeviceControls();
@@ -63,22 +59,30 @@ private slots:
     void adapterCommands_data();
     void adapterCommands();
     void directFrames();
+    void motionFields_data();
+    void motionFields();
+    void runMode_data();
+    void runMode();
+    void jog_data();
+    void jog();
+    void setPointButtons_data();
+    void setPointButtons();
+    void applySineParameters();
+    void sineStartStop_data();
+    void sineStartStop();
 };
 
-void TestDeviceControls::setCanIdField_data()
+void TestControls::setCanIdField_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("newId");
-
     QTest::newRow("200") << "200" << "127" << 127;
-    QTest::newRow("128") << "128" << "127" << 127;
     QTest::newRow("0") << "0" << "1" << 1;
-    QTest::newRow("letters") << "x" << "1" << 1;
     QTest::newRow("55") << "55" << "55" << 55;
 }
 
-void TestDeviceControls::setCanIdField()
+void TestControls::setCanIdField()
 {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
@@ -91,74 +95,31 @@ void TestDeviceControls::setCanIdField()
     QCOMPARE(int(w.worker.newCanId), newId);
 }
 
-void TestDeviceControls::setCanIdLogsAndSends_data()
-{
-    QTest::addColumn<bool>("english");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("English") << true << QString::fromUtf8("SetCAN_ID--device：CAN:9  id:cd  SetID:127");
-    QTest::newRow("Chinese") << false << QString::fromUtf8("设置CAN_ID--设备：CAN:9  id:cd  设置ID:127");
-}
-
-void TestDeviceControls::setCanIdLogsAndSends()
-{
-    QFETCH(bool, english);
-    QFETCH(QString, line);
-    MainWindow w;
-    listDrives(w);
-    w.ui->comboBoxDev->setCurrentIndex(1);
-    w.ui->lineEditSetCanId->setText(QStringLiteral("200"));
-    setLanguage(w, english);
-    QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
-    w.ui->pushButtonSetCanId->click();
-
-    QCOMPARE(lastParagraph(w), line);
-    // The line starts with a line break: an empty paragraph above it.
-    QVERIFY(logParagraphs(w).join(QLatin1Char('\n')).endsWith(QLatin1Char('\n') + line));
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 1);
-    QCOMPARE(int(codec::commType(frames[0].id)), 7);
-    QCOMPARE(int(codec::high(frames[0].id)), 127);
-    QCOMPARE(int(codec::destination(frames[0].id)), 9);
-    QCOMPARE(int(w.worker.targetId), 9);
-    QCOMPARE(int(w.worker.selectedDevice), 1);
-}
-
-void TestDeviceControls::deviceCommands_data()
+void TestControls::deviceCommands_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("english");
-    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("type");  // -1: nothing sent by the slot itself
     QTest::addColumn<int>("pending");
     QTest::addColumn<QString>("line");
 
-    QTest::newRow("stop en") << "pushButtonCfgReset" << true << 4 << int(opResetMode)
-                             << QString::fromUtf8("Set the reset mode--device：CAN:12  id:ef");
-    QTest::newRow("stop zh") << "pushButtonCfgReset" << false << 4 << int(opResetMode)
-                             << QString::fromUtf8("设置复位模式--设备：CAN:12  id:ef");
-    QTest::newRow("enable en") << "pushButtonCfgMotor" << true << 3 << int(opMotorMode)
-                               << QString::fromUtf8("Set the motor mode--device：CAN:12  id:ef");
-    QTest::newRow("enable zh") << "pushButtonCfgMotor" << false << 3 << int(opMotorMode)
-                               << QString::fromUtf8("设置motor模式--设备：CAN:12  id:ef");
-    QTest::newRow("encoder en")
-        << "pushButtonCaliEncoder" << true << 5 << int(opEncoderCal)
-        << QString::fromUtf8("Set the calibration mode for the high-speed encoder--deivce：CAN:12  id:ef");
-    QTest::newRow("encoder zh") << "pushButtonCaliEncoder" << false << 5 << int(opEncoderCal)
-                                << QString::fromUtf8("设置高速编码器标定模式--设备：CAN:12  id:ef");
-    QTest::newRow("zero en") << "pushButtonZeroMech" << true << 6 << int(opSetZero)
-                             << QString::fromUtf8("Set the mechanical zero and motor index--device：CAN:12  id:ef");
-    QTest::newRow("zero zh") << "pushButtonZeroMech" << false << 6 << int(opSetZero)
-                             << QString::fromUtf8("设置机械零点和电机index--设备：CAN:12  id:ef");
-    QTest::newRow("single zh") << "pushButtonCfgSingle" << false << 1 << int(opMotionOnce)
-                               << QString::fromUtf8("单次控制--设备：CAN:12  id:ef");
-    QTest::newRow("single en") << "pushButtonCfgSingle" << true << 1 << int(opMotionOnce)
-                               << QString::fromUtf8("Single - shot control--device：CAN:12  id:ef");
-    QTest::newRow("continuous en") << "pushButtonCfgContinous" << true << -1 << int(opMotionStream)
-                                   << QString::fromUtf8("Continuous control--device：CAN:12  id:ef");
-    QTest::newRow("continuous zh") << "pushButtonCfgContinous" << false << -1 << int(opMotionStream)
-                                   << QString::fromUtf8("连续控制--设备：CAN:12  id:ef");
+    const auto row = [](const char* button, int type, int pending, const char* en, const char* zh) {
+        const QString drive = QStringLiteral("CAN:12  id:ef");
+        QTest::addRow("%s en", button) << button << true << type << pending << QString::fromUtf8(en).arg(drive);
+        QTest::addRow("%s zh", button) << button << false << type << pending << QString::fromUtf8(zh).arg(drive);
+    };
+    row("pushButtonSetCanId", 7, opSetCanId, "SetCAN_ID--device：%1  SetID:127", "设置CAN_ID--设备：%1  设置ID:127");
+    row("pushButtonCfgReset", 4, opResetMode, "Set the reset mode--device：%1", "设置复位模式--设备：%1");
+    row("pushButtonCfgMotor", 3, opMotorMode, "Set the motor mode--device：%1", "设置motor模式--设备：%1");
+    row("pushButtonCaliEncoder", 5, opEncoderCal, "Set the calibration mode for the high-speed encoder--deivce：%1",
+        "设置高速编码器标定模式--设备：%1");
+    row("pushButtonZeroMech", 6, opSetZero, "Set the mechanical zero and motor index--device：%1",
+        "设置机械零点和电机index--设备：%1");
+    row("pushButtonCfgSingle", 1, opMotionOnce, "Single - shot control--device：%1", "单次控制--设备：%1");
+    row("pushButtonCfgContinous", -1, opMotionStream, "Continuous control--device：%1", "连续控制--设备：%1");
 }
 
-void TestDeviceControls::deviceCommands()
+void TestControls::deviceCommands()
 {
     QFETCH(QString, button);
     QFETCH(bool, english);
@@ -170,65 +131,67 @@ void TestDeviceControls::deviceCommands()
     w.worker.wait();
     listDrives(w);
     w.ui->comboBoxDev->setCurrentIndex(2);
-    setLanguage(w, english);
+    w.ui->lineEditSetCanId->setText(QStringLiteral("200"));
+    w.languageEnglish = english;
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     w.findChild<QPushButton*>(button)->click();
 
-    QCOMPARE(lastParagraph(w), line);
+    // The line starts with a line break: an empty paragraph above it.
+    QCOMPARE(logParagraphs(w).mid(logParagraphs(w).size() - 2), (QStringList{QString(), line}));
     QCOMPARE(int(w.worker.targetId), 12);
+    QCOMPARE(int(w.worker.selectedDevice), 2);
     QCOMPARE(w.worker.pendingOp.load(), pending);
     const QList<CanFrame> frames = dataFrames(spy);
     if (type < 0) {
         QVERIFY(frames.isEmpty());  // the stream is sent by the run loop
-    } else {
-        QCOMPARE(frames.size(), 1);
-        QCOMPARE(int(codec::commType(frames[0].id)), type);
-        QCOMPARE(int(codec::destination(frames[0].id)), 12);
-        if (type == 6) {
-            QCOMPARE(int(w.worker.zeroArgument), 1);
-            QCOMPARE(int(frames[0].data[0]), 1);
-        }
+        return;
     }
+    QCOMPARE(frames.size(), 1);
+    QCOMPARE(int(codec::commType(frames[0].id)), type);
+    QCOMPARE(int(codec::destination(frames[0].id)), 12);
+    if (type == 7)
+        QCOMPARE(int(codec::high(frames[0].id)), 127);
+    if (type == 6)
+        QCOMPARE(int(frames[0].data[0]), 1);
 }
 
-void TestDeviceControls::emptyListDisablesDeviceControls()
+void TestControls::emptyListDisablesDeviceControls()
 {
     MainWindow w;
     const QList<QPushButton*> controls = {
         w.ui->pushButtonCaliEncoder, w.ui->pushButtonCfgReset,     w.ui->pushButtonSetCanId,
         w.ui->pushButtonZeroMech,    w.ui->pushButtonCfgMotor,     w.ui->pushButtonCfgSingle,
         w.ui->pushButtonCfgContinous, w.ui->pushButtonInOtaMode,   w.ui->pushButtonRefreshTable};
-
+    const auto allEnabled = [&](bool enabled) {
+        for (QPushButton* b : controls)
+            QVERIFY2(b->isEnabled() == enabled, qPrintable(b->objectName()));
+    };
     listDrives(w, 1);
-    for (QPushButton* b : controls)
-        QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+    allEnabled(true);
 
     // Detect Devices empties the list: nothing may address index -1.
     w.ui->pushButtonGetDevInfo->setEnabled(true);
     w.ui->pushButtonGetDevInfo->click();
     QCOMPARE(w.ui->comboBoxDev->count(), 0);
-    for (QPushButton* b : controls)
-        QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-
+    allEnabled(false);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
-    const int logBefore = logParagraphs(w).join(QLatin1Char('\n')).size();
+    const QStringList logBefore = logParagraphs(w);
     w.on_pushButtonCfgReset_clicked();
     w.on_pushButtonSetCanId_clicked();
     w.on_pushButtonErrorClear_clicked();
     w.on_pushButton_6_pressed();
     w.on_pushButton_17_clicked();
     QVERIFY(dataFrames(spy).isEmpty());
-    QCOMPARE(logParagraphs(w).join(QLatin1Char('\n')).size(), logBefore);
+    QCOMPARE(logParagraphs(w), logBefore);
     QVERIFY(w.reportIdle);
 
     listDrives(w, 2);
     QCOMPARE(w.ui->comboBoxDev->count(), 2);
     QCOMPARE(w.ui->comboBoxDev->currentIndex(), 0);
-    for (QPushButton* b : controls)
-        QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+    allEnabled(true);
 }
 
-void TestDeviceControls::driveSelectionResetsParameterButtons()
+void TestControls::driveSelectionResetsParameterButtons()
 {
     MainWindow w;
     listDrives(w);
@@ -247,39 +210,27 @@ void TestDeviceControls::driveSelectionResetsParameterButtons()
     QVERIFY(w.ui->labelParaInfo->text().isEmpty());
 }
 
-void TestDeviceControls::reportingToggle_data()
+void TestControls::reportingToggle_data()
 {
     QTest::addColumn<int>("model");
     QTest::addColumn<bool>("english");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QByteArray>("startData");
-    QTest::addColumn<QByteArray>("stopData");
     QTest::addColumn<QString>("stopText");
     QTest::addColumn<QString>("startText");
-
-    QTest::newRow("model 0 zh") << 0 << false << 24 << QByteArray::fromHex("01000000000000")
-                                << QByteArray::fromHex("00000000000000") << QString::fromUtf8("停止上报")
-                                << QString::fromUtf8("启动上报");
-    QTest::newRow("model 2 en") << 2 << true << 23 << QByteArray::fromHex("01000000000000")
-                                << QByteArray::fromHex("00000000000000") << "Stop reporting" << "Start reporting";
-    QTest::newRow("model 40 en") << 40 << true << 24 << QByteArray::fromHex("01020304050601")
-                                 << QByteArray::fromHex("01020304050600") << "Stop reporting" << "Start reporting";
+    QTest::newRow("model 2 zh") << 2 << false << QString::fromUtf8("停止上报") << QString::fromUtf8("启动上报");
+    QTest::newRow("model 40 en") << 40 << true << "Stop reporting" << "Start reporting";
 }
 
-void TestDeviceControls::reportingToggle()
+void TestControls::reportingToggle()
 {
     QFETCH(int, model);
     QFETCH(bool, english);
-    QFETCH(int, type);
-    QFETCH(QByteArray, startData);
-    QFETCH(QByteArray, stopData);
     QFETCH(QString, stopText);
     QFETCH(QString, startText);
     MainWindow w;
     listDrives(w);
     w.ui->comboBoxDev->setCurrentIndex(1);
     w.worker.motorModelCode = uint8_t(model);
-    setLanguage(w, english);
+    w.languageEnglish = english;
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
 
     w.ui->pushButton_17->click();
@@ -291,33 +242,26 @@ void TestDeviceControls::reportingToggle()
 
     const QList<CanFrame> frames = dataFrames(spy);
     QCOMPARE(frames.size(), 2);
-    for (const CanFrame& f : frames) {
-        QCOMPARE(int(codec::commType(f.id)), type);
-        QCOMPARE(int(codec::destination(f.id)), 9);
-        QCOMPARE(int(codec::source(f.id)), int(hostId));
-        QCOMPARE(int(f.length), 7);
+    for (int i = 0; i < 2; ++i) {
+        const CanFrame expected = commandframes::reportingFrame(9, uint8_t(model), i == 0);
+        QCOMPARE(frames[i].id, expected.id);
+        QCOMPARE(frames[i].length, expected.length);
+        QCOMPARE(payload(frames[i]), payload(expected));
     }
-    QCOMPARE(payload(frames[0], 7), startData);
-    QCOMPARE(payload(frames[1], 7), stopData);
 }
 
-void TestDeviceControls::reportPeriod_data()
+void TestControls::reportPeriod_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("model");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("code");
-
-    QTest::newRow("3") << "3" << 0 << "5" << 0x7026 << 0;
-    QTest::newRow("5") << "5" << 0 << "10" << 0x7026 << 1;
     QTest::newRow("12") << "12" << 0 << "10" << 0x7026 << 1;
-    QTest::newRow("100") << "100" << 0 << "100" << 0x7026 << 19;
     QTest::newRow("100 on model 2") << "100" << 2 << "100" << 0x7024 << 19;
-    QTest::newRow("not a number") << "fast" << 0 << "5" << 0x7026 << 0;
 }
 
-void TestDeviceControls::reportPeriod()
+void TestControls::reportPeriod()
 {
     QFETCH(QString, typed);
     QFETCH(int, model);
@@ -334,29 +278,24 @@ void TestDeviceControls::reportPeriod()
     QCOMPARE(w.ui->lineEdit_timer->text(), shown);
     const QList<CanFrame> frames = dataFrames(spy);
     QCOMPARE(frames.size(), 1);
-    QCOMPARE(int(codec::commType(frames[0].id)), 18);
-    QCOMPARE(int(codec::destination(frames[0].id)), 5);
-    QCOMPARE(int(codec::readLe16(frames[0].data)), index);
-    QCOMPARE(int(codec::readLe16(frames[0].data + 2)), 0);
+    checkParamWrite(frames[0], 5, uint16_t(index));
     QCOMPARE(int(codec::readLe32(frames[0].data + 4)), code);
 }
 
-void TestDeviceControls::multiDeviceTogglesJog()
+void TestControls::multiDeviceTogglesJog()
 {
     MainWindow w;
-    setLanguage(w, true);
+    w.languageEnglish = true;
     w.ui->pushButton_more->click();
     QVERIFY(w.worker.multiDeviceMode);
-    QVERIFY(!w.multiDeviceOff);
     QVERIFY(!w.ui->pushButton_6->isEnabled());
     QVERIFY(!w.ui->pushButton_4->isEnabled());
     QCOMPARE(w.ui->pushButton_more->text(), "Disable multi-device enablement");
     QCOMPARE(w.ui->label_motortype->text(), "Multi-device for upgrade only");
 
-    setLanguage(w, false);
+    w.languageEnglish = false;
     w.ui->pushButton_more->click();
     QVERIFY(!w.worker.multiDeviceMode);
-    QVERIFY(w.multiDeviceOff);
     QVERIFY(w.ui->pushButton_6->isEnabled());
     QVERIFY(w.ui->pushButton_4->isEnabled());
     QCOMPARE(w.ui->pushButton_more->text(), QString::fromUtf8("打开多设备使能"));
@@ -365,36 +304,28 @@ void TestDeviceControls::multiDeviceTogglesJog()
     w.ui->pushButton_more->click();
     QCOMPARE(w.ui->pushButton_more->text(), QString::fromUtf8("关闭多设备使能"));
     QCOMPARE(w.ui->label_motortype->text(), QString::fromUtf8("多设备仅升级用"));
-    setLanguage(w, true);
+    w.languageEnglish = true;
     w.ui->pushButton_more->click();
     QCOMPARE(w.ui->pushButton_more->text(), " Enable multi-device function");
 }
 
-void TestDeviceControls::adapterCommands_data()
+void TestControls::adapterCommands_data()
 {
-    QTest::addColumn<bool>("english");
     QTest::addColumn<int>("rateItem");
     QTest::addColumn<int>("typeItem");
     QTest::addColumn<QByteArray>("rateLine");
     QTest::addColumn<QByteArray>("typeLine");
-
-    QTest::newRow("blank items") << false << 0 << 0 << QByteArray::fromHex("41543b00000d0a")
-                                 << QByteArray::fromHex("41544b01000d0a");
-    QTest::newRow("1Mbps, standard") << false << 1 << 1 << QByteArray::fromHex("41543b01000d0a")
-                                     << QByteArray::fromHex("41544b02000d0a");
-    QTest::newRow("125kbps, extended") << false << 4 << 2 << QByteArray::fromHex("41543b04000d0a")
-                                       << QByteArray::fromHex("41544b01000d0a");
+    QTest::newRow("blank items") << 0 << 0 << QByteArray("AT;\x00\x00\r\n", 7) << QByteArray("ATK\x01\x00\r\n", 7);
+    QTest::newRow("125kbps, standard") << 4 << 1 << QByteArray("AT;\x04\x00\r\n", 7) << QByteArray("ATK\x02\x00\r\n", 7);
 }
 
-void TestDeviceControls::adapterCommands()
+void TestControls::adapterCommands()
 {
-    QFETCH(bool, english);
     QFETCH(int, rateItem);
     QFETCH(int, typeItem);
     QFETCH(QByteArray, rateLine);
     QFETCH(QByteArray, typeLine);
     MainWindow w;
-    setLanguage(w, english);
     w.ui->comboBox_usb->setCurrentIndex(rateItem);
     w.ui->comboBox_cantype->setCurrentIndex(typeItem);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
@@ -404,11 +335,11 @@ void TestDeviceControls::adapterCommands()
     QCOMPARE(spy.size(), 3);
     QCOMPARE(spy.at(0).at(0).toByteArray(), rateLine);
     QCOMPARE(spy.at(1).at(0).toByteArray(), typeLine);
-    QCOMPARE(spy.at(2).at(0).toByteArray(), QByteArray::fromHex("41542b41000d0a"));
+    QCOMPARE(spy.at(2).at(0).toByteArray(), QByteArray("AT+A\x00\r\n", 7));
     QCOMPARE(spy.at(0).at(1).value<qint16>(), qint16(7));
 }
 
-void TestDeviceControls::directFrames()
+void TestControls::directFrames()
 {
     MainWindow w;
     listDrives(w);
@@ -421,8 +352,211 @@ void TestDeviceControls::directFrames()
     QCOMPARE(frames[0].id, 0x0400FD0Cu);
     QCOMPARE(payload(frames[0]), QByteArray::fromHex("0100000000000000"));
     QCOMPARE(frames[1].id, 0xFFFu);
-    QCOMPARE(payload(frames[1]), QByteArray::fromHex("0102030405060000"));
 }
 
-QTEST_MAIN(TestDeviceControls)
+void TestControls::motionFields_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");     // after each keystroke's check
+    QTest::addColumn<QString>("finished");  // after the edit ends
+    QTest::addColumn<float>("stored");
+
+    QTest::newRow("position 20") << "lineEditSetPos" << "20" << "12.57" << "12.57" << 12.57f;
+    QTest::newRow("Kp 6000") << "lineEditSetKp" << "6000" << "5000.00" << "5000.00" << 5000.0f;
+    QTest::newRow("Kd 7") << "lineEditSetKd" << "7" << "5.00" << "5.00" << 5.0f;
+    QTest::newRow("velocity -60") << "lineEditSetVel" << "-60" << "-50.00" << "-50.00" << -50.0f;
+    QTest::newRow("velocity not a number") << "lineEditSetVel" << "abc" << "abc" << "0" << 0.0f;
+    QTest::newRow("torque 51") << "lineEditSetTorque" << "51" << "50.00" << "50.00" << 50.0f;
+    QTest::newRow("lone minus stands, then is 0") << "lineEditSetTorque" << "-" << "-" << "0" << 0.0f;
+}
+
+void TestControls::motionFields()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, finished);
+    QFETCH(float, stored);
+    MainWindow w;
+    QLineEdit* edit = w.findChild<QLineEdit*>(field);
+    edit->clear();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    QVERIFY(QMetaObject::invokeMethod(&w, qPrintable("on_" + field + "_editingFinished")));
+    QCOMPARE(edit->text(), finished);
+    const QMap<QString, float> members = {{"lineEditSetPos", w.worker.setPosition},
+                                          {"lineEditSetVel", w.worker.setVelocity},
+                                          {"lineEditSetKp", w.worker.setKp},
+                                          {"lineEditSetKd", w.worker.setKd},
+                                          {"lineEditSetTorque", w.worker.setTorque}};
+    for (auto it = members.begin(); it != members.end(); ++it)
+        QCOMPARE(it.value(), it.key() == field ? stored : 0.0f);
+}
+
+void TestControls::runMode_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("code");
+    QTest::newRow("CSP") << 0 << 5;
+    QTest::newRow("CSP on model 1") << 1 << 1;
+}
+
+void TestControls::runMode()
+{
+    QFETCH(int, model);
+    QFETCH(int, code);
+    MainWindow w;
+    announceDrive(w, 21, 0x1234);
+    w.worker.motorModelCode = uint8_t(model);
+    QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
+    w.ui->comboBoxRunMode->setCurrentIndex(w.ui->comboBoxRunMode->findText(QString::fromUtf8("位置模式")));
+
+    QCOMPARE(int(w.worker.runMode), code);
+    const QList<CanFrame> frames = dataFrames(spy);
+    QCOMPARE(frames.size(), 1);
+    checkParamWrite(frames[0], 21, 0x7005);
+    QCOMPARE(int(codec::readLe32(frames[0].data + 4)), code);
+
+    // Back to the blank item: run mode 0.
+    w.ui->comboBoxRunMode->setCurrentIndex(0);
+    QCOMPARE(int(w.worker.runMode), 0);
+    QCOMPARE(int(codec::readLe32(dataFrames(spy).last().data + 4)), 0);
+}
+
+void TestControls::jog_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<float>("velMax");
+    QTest::addColumn<int>("pressWord");
+    QTest::newRow("jog- default range") << "pushButton_4" << 50.0f << 32112;
+    QTest::newRow("jog+ reported 20 rad/s") << "pushButton_6" << 20.0f << 34405;
+}
+
+void TestControls::jog()
+{
+    QFETCH(QString, button);
+    QFETCH(float, velMax);
+    QFETCH(int, pressWord);
+    MainWindow w;
+    announceDrive(w, 3, 0x1234);
+    w.worker.velMax = velMax;
+    w.worker.velMin = -velMax;
+    QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
+    QPushButton* b = w.findChild<QPushButton*>(button);
+    QTest::mousePress(b, Qt::LeftButton);
+    QTest::mouseRelease(b, Qt::LeftButton);
+
+    const QList<CanFrame> frames = dataFrames(spy);
+    QCOMPARE(frames.size(), 2);
+    for (const CanFrame& f : frames) {
+        checkParamWrite(f, 3, 0x7005);
+        QCOMPARE(int(f.data[4]), 7);
+    }
+    QCOMPARE(int(frames[0].data[5]), 1);
+    QCOMPARE((frames[0].data[6] << 8) | frames[0].data[7], pressWord);
+    QCOMPARE(int(frames[1].data[5]), 0);
+    QCOMPARE((frames[1].data[6] << 8) | frames[1].data[7], 32767);
+}
+
+void TestControls::setPointButtons_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("index");
+
+    QTest::newRow("PP speed") << "lineEditSetPos_3" << "pushButton_9" << 0x7024;
+    QTest::newRow("PP acceleration") << "lineEditSetPos_5" << "pushButton_12" << 0x7025;
+    QTest::newRow("PP angle") << "lineEditSetPos_2" << "pushButton_5" << 0x7016;
+    QTest::newRow("current limit") << "lineEditSetVel_3" << "pushButton_10" << 0x7018;
+    QTest::newRow("speed step") << "lineEditSetVel_4" << "pushButton_11" << 0x7022;
+    QTest::newRow("velocity") << "lineEditSetVel_2" << "pushButton_8" << 0x700A;
+    QTest::newRow("Iq preset 1") << "lineEditSetIq1" << "pushButton_2" << 0x7006;
+    QTest::newRow("Iq preset 2") << "lineEditSetIq2" << "pushButton_3" << 0x7006;
+    QTest::newRow("Id") << "lineEditSetId" << "pushButton_7" << 0x7007;
+    QTest::newRow("CSP speed limit") << "lineEdit_spd" << "pushButton_13" << 0x7017;
+    QTest::newRow("CSP angle") << "lineEdit_2" << "pushButton_14" << 0x7016;
+}
+
+void TestControls::setPointButtons()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, button);
+    QFETCH(int, index);
+    MainWindow w;
+    announceDrive(w, 8, 0x1234);
+    QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
+    w.findChild<QLineEdit*>(field)->setText(QStringLiteral("-123.25"));
+    w.findChild<QPushButton*>(button)->click();
+    w.findChild<QLineEdit*>(field)->setText(QStringLiteral("not a number"));
+    w.findChild<QPushButton*>(button)->click();
+
+    const QList<CanFrame> frames = dataFrames(spy);
+    QCOMPARE(frames.size(), 2);
+    checkParamWrite(frames[0], 8, uint16_t(index));
+    QCOMPARE(codec::readLeFloat(frames[0].data + 4), -123.25f);
+    QCOMPARE(codec::readLeFloat(frames[1].data + 4), 0.0f);
+    QCOMPARE(w.findChild<QLineEdit*>(field)->text(), "not a number");  // nothing is written back
+}
+
+void TestControls::applySineParameters()
+{
+    MainWindow w;
+    announceDrive(w, 6, 0x1234);
+    QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
+    QVector<QPair<unsigned, int>> sleeps;  // (ms, frames sent before the sleep)
+    VirtualClock clock;
+    w.setClock(&clock);
+    clock.onSleep = [&](unsigned ms) { sleeps << qMakePair(ms, spy.size()); };
+    w.ui->lineEditSetSineFuzhi->setText(QStringLiteral("2.5"));
+    w.ui->lineEditSetSineFre->setText(QStringLiteral("4"));
+    w.ui->pushButton->click();
+
+    const QList<CanFrame> frames = dataFrames(spy);
+    QCOMPARE(frames.size(), 2);
+    checkParamWrite(frames[0], 6, 0x7003);
+    QCOMPARE(codec::readLeFloat(frames[0].data + 4), 2.5f);
+    checkParamWrite(frames[1], 6, 0x7002);
+    QCOMPARE(codec::readLeFloat(frames[1].data + 4), 4.0f);
+    QCOMPARE(sleeps, (QVector<QPair<unsigned, int>>{{200u, 1}}));  // between the two writes
+}
+
+void TestControls::sineStartStop_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<int>("enable");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("start zh, now English") << QString::fromUtf8("启动") << true << 1 << "Stop";
+    QTest::newRow("start en") << "Start" << false << 1 << QString::fromUtf8("停止");
+    QTest::newRow("stop zh") << QString::fromUtf8("停止") << false << 0 << QString::fromUtf8("启动");
+    QTest::newRow("stop en") << "Stop" << true << 0 << "Start";
+}
+
+void TestControls::sineStartStop()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, english);
+    QFETCH(int, enable);
+    QFETCH(QString, after);
+    MainWindow w;
+    w.languageEnglish = english;
+    w.worker.targetId = 77;  // the drive of the last device command, not the selection
+    QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
+    QVector<unsigned> sleeps;
+    VirtualClock clock;
+    w.setClock(&clock);
+    clock.onSleep = [&](unsigned ms) { sleeps << ms; };
+    w.ui->pushButtonSineEn->setText(before);
+    w.ui->pushButtonSineEn->click();
+
+    const QList<CanFrame> frames = dataFrames(spy);
+    QCOMPARE(frames.size(), 1);
+    checkParamWrite(frames[0], 77, 0x7001);
+    QCOMPARE(int(codec::readLe32(frames[0].data + 4)), enable);
+    QCOMPARE(sleeps, QVector<unsigned>{100});
+    QCOMPARE(w.ui->pushButtonSineEn->text(), after);
+}
+
+QTEST_MAIN(TestControls)
 #include "tst_controls_device.moc"

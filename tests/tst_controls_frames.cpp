@@ -6,24 +6,18 @@
 
 using namespace commandframes;
 
-namespace {
-
-QByteArray bytesOf(const CanFrame& frame) { return QByteArray(reinterpret_cast<const char*>(frame.data), 8); }
-
-}  // namespace
+Q_DECLARE_METATYPE(CanFrame)
 
 class TestControlFrames : public QObject {
     Q_OBJECT
 
 private slots:
-    void paramWriteLayout();
-    void reportingFrame_data();
-    void reportingFrame();
+    void frameLayout_data();
+    void frameLayout();
     void reportPeriod_data();
     void reportPeriod();
     void jogSpeedWord_data();
     void jogSpeedWord();
-    void jogFrameLayout();
     void runModeCode_data();
     void runModeCode();
     void adapterCodes_data();
@@ -32,46 +26,43 @@ private slots:
     void fieldClamp();
     void canIdInput_data();
     void canIdInput();
-    void fixedFrames();
 };
 
-void TestControlFrames::paramWriteLayout()
+void TestControlFrames::frameLayout_data()
 {
-    const CanFrame f = paramWriteFloat(0x21, 0x700A, 1.0f);
-    QCOMPARE(f.id, 0x1200FD21u);
-    QCOMPARE(int(f.length), 8);
-    QCOMPARE(bytesOf(f), QByteArray::fromHex("0a7000000000803f"));
-    const CanFrame b = paramWriteByte(3, indexRunMode, 5);
-    QCOMPARE(b.id, 0x1200FD03u);
-    QCOMPARE(bytesOf(b), QByteArray::fromHex("0570000005000000"));
-}
-
-void TestControlFrames::reportingFrame_data()
-{
-    QTest::addColumn<int>("model");
-    QTest::addColumn<bool>("start");
+    QTest::addColumn<CanFrame>("frame");
     QTest::addColumn<uint>("id");
+    QTest::addColumn<int>("length");
     QTest::addColumn<QByteArray>("data");
 
-    QTest::newRow("start") << 0 << true << 0x1800FD07u << QByteArray::fromHex("0100000000000000");
-    QTest::newRow("stop") << 0 << false << 0x1800FD07u << QByteArray::fromHex("0000000000000000");
-    QTest::newRow("model 2 start uses type 23") << 2 << true << 0x1700FD07u << QByteArray::fromHex("0100000000000000");
-    QTest::newRow("model 2 stop") << 2 << false << 0x1700FD07u << QByteArray::fromHex("0000000000000000");
-    QTest::newRow("model 31 is plain") << 31 << true << 0x1800FD07u << QByteArray::fromHex("0100000000000000");
-    QTest::newRow("model 32 start keyed") << 32 << true << 0x1800FD07u << QByteArray::fromHex("0102030405060100");
-    QTest::newRow("model 81 stop keyed") << 81 << false << 0x1800FD07u << QByteArray::fromHex("0102030405060000");
+    const auto row = [](const char* name, const CanFrame& f, uint id, int length, const char* hex) {
+        QTest::newRow(name) << f << id << length << QByteArray::fromHex(hex);
+    };
+    row("float write", paramWriteFloat(0x21, 0x700A, 1.0f), 0x1200FD21u, 8, "0a7000000000803f");
+    row("byte write", paramWriteByte(3, indexRunMode, 5), 0x1200FD03u, 8, "0570000005000000");
+    row("reporting start", reportingFrame(7, 0, true), 0x1800FD07u, 7, "0100000000000000");
+    row("reporting stop", reportingFrame(7, 0, false), 0x1800FD07u, 7, "0000000000000000");
+    row("model 2 reports by type 23", reportingFrame(7, 2, true), 0x1700FD07u, 7, "0100000000000000");
+    row("model 31 is plain", reportingFrame(7, 31, true), 0x1800FD07u, 7, "0100000000000000");
+    row("model 32 start keyed", reportingFrame(7, 32, true), 0x1800FD07u, 7, "0102030405060100");
+    row("model 81 stop keyed", reportingFrame(7, 81, false), 0x1800FD07u, 7, "0102030405060000");
+    row("jog press", jogFrame(4, 1.0f, true, -50, 50), 0x1200FD04u, 8, "057000000701828e");
+    row("jog release", jogFrame(4, 0.0f, false, -50, 50), 0x1200FD04u, 8, "0570000007007fff");
+    row("clear fault", clearFaultFrame(9), 0x0400FD09u, 8, "0100000000000000");
+    row("private protocol", privateProtocolFrame(), 0xFFFu, 8, "0102030405060000");
+    row("report period, model 2", reportPeriodFrame(2, 2, 19), 0x1200FD02u, 8, "2470000013000000");
+    row("report period, two bytes", reportPeriodFrame(2, 0, 258), 0x1200FD02u, 8, "2670000002010000");
 }
 
-void TestControlFrames::reportingFrame()
+void TestControlFrames::frameLayout()
 {
-    QFETCH(int, model);
-    QFETCH(bool, start);
+    QFETCH(CanFrame, frame);
     QFETCH(uint, id);
+    QFETCH(int, length);
     QFETCH(QByteArray, data);
-    const CanFrame f = commandframes::reportingFrame(7, uint8_t(model), start);
-    QCOMPARE(f.id, id);
-    QCOMPARE(int(f.length), 7);
-    QCOMPARE(bytesOf(f), data);
+    QCOMPARE(frame.id, id);
+    QCOMPARE(int(frame.length), length);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(frame.data), 8), data);
 }
 
 void TestControlFrames::reportPeriod_data()
@@ -82,15 +73,10 @@ void TestControlFrames::reportPeriod_data()
 
     QTest::newRow("3") << "3" << 0 << "5";
     QTest::newRow("5") << "5" << 1 << "10";
-    QTest::newRow("9") << "9" << 1 << "10";
-    QTest::newRow("12") << "12" << 1 << "10";
     QTest::newRow("14") << "14" << 1 << "10";
     QTest::newRow("15") << "15" << 2 << "15";
-    QTest::newRow("19") << "19" << 2 << "15";
     QTest::newRow("100") << "100" << 19 << "100";
-    QTest::newRow("0") << "0" << 0 << "5";
     QTest::newRow("not a number is 0") << "abc" << 0 << "5";
-    QTest::newRow("empty") << "" << 0 << "5";
     QTest::newRow("reduced to 16 bits") << "65541" << 1 << "10";
     QTest::newRow("65535") << "65535" << 13106 << "65535";
 }
@@ -113,7 +99,6 @@ void TestControlFrames::jogSpeedWord_data()
 
     QTest::newRow("+1 default") << 1.0f << -50.0f << 50.0f << 33422;
     QTest::newRow("-1 default") << -1.0f << -50.0f << 50.0f << 32112;
-    QTest::newRow("0 default") << 0.0f << -50.0f << 50.0f << 32767;
     QTest::newRow("+1 narrow range") << 1.0f << -20.0f << 20.0f << 34405;
     QTest::newRow("beyond the range saturates") << 1.0f << -0.5f << 0.5f << 65535;
     QTest::newRow("below the range is 0") << -1.0f << -0.5f << 0.5f << 0;
@@ -127,15 +112,6 @@ void TestControlFrames::jogSpeedWord()
     QFETCH(float, velMax);
     QFETCH(int, word);
     QCOMPARE(int(commandframes::jogSpeedWord(speed, velMin, velMax)), word);
-}
-
-void TestControlFrames::jogFrameLayout()
-{
-    const CanFrame press = jogFrame(4, 1.0f, true, -50, 50);
-    QCOMPARE(press.id, 0x1200FD04u);
-    QCOMPARE(bytesOf(press), QByteArray::fromHex("057000000701828e"));
-    const CanFrame release = jogFrame(4, 0.0f, false, -50, 50);
-    QCOMPARE(bytesOf(release), QByteArray::fromHex("0570000007007fff"));
 }
 
 void TestControlFrames::runModeCode_data()
@@ -203,17 +179,14 @@ void TestControlFrames::fieldClamp_data()
     QTest::addColumn<float>("high");
     QTest::addColumn<QString>("replacement");
 
-    QTest::newRow("position 20") << "20" << -12.57f << 12.57f << "12.57";
     QTest::newRow("position 13") << "13" << -12.57f << 12.57f << "12.57";
     QTest::newRow("position 1 stands") << "1" << -12.57f << 12.57f << "";
     QTest::newRow("position -13") << "-13" << -12.57f << 12.57f << "-12.57";
     QTest::newRow("position 12.57 stands") << "12.57" << -12.57f << 12.57f << "";
     QTest::newRow("lone minus stands") << "-" << -12.57f << 12.57f << "";
     QTest::newRow("Kp -1") << "-1" << 0.0f << 5000.0f << "0.00";
-    QTest::newRow("Kp 6000") << "6000" << 0.0f << 5000.0f << "5000.00";
     QTest::newRow("Kp empty stands") << "" << 0.0f << 5000.0f << "";
     QTest::newRow("Kd 5.01") << "5.01" << 0.0f << 5.0f << "5.00";
-    QTest::newRow("torque below a reported range") << "-20" << -17.0f << 17.0f << "-17.00";
     QTest::newRow("infinity clamps") << "inf" << -12.57f << 12.57f << "12.57";
     QTest::newRow("nan is 0") << "nan" << -12.57f << 12.57f << "";
     QTest::newRow("nan below a positive range") << "nan" << 1.0f << 2.0f << "1.00";
@@ -234,11 +207,9 @@ void TestControlFrames::canIdInput_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("replacement");
 
-    QTest::newRow("5") << "5" << 5 << "";
     QTest::newRow("1") << "1" << 1 << "";
     QTest::newRow("127") << "127" << 127 << "";
     QTest::newRow("128") << "128" << 127 << "127";
-    QTest::newRow("200") << "200" << 127 << "127";
     QTest::newRow("0") << "0" << 1 << "1";
     QTest::newRow("empty") << "" << 1 << "1";
     QTest::newRow("letters") << "ab" << 1 << "1";
@@ -254,22 +225,6 @@ void TestControlFrames::canIdInput()
     const CanIdInput input = parseCanIdInput(text);
     QCOMPARE(int(input.id), id);
     QCOMPARE(input.replacement, replacement);
-}
-
-void TestControlFrames::fixedFrames()
-{
-    const CanFrame clear = clearFaultFrame(9);
-    QCOMPARE(clear.id, 0x0400FD09u);
-    QCOMPARE(int(clear.length), 8);
-    QCOMPARE(bytesOf(clear), QByteArray::fromHex("0100000000000000"));
-    const CanFrame priv = privateProtocolFrame();
-    QCOMPARE(priv.id, 0xFFFu);
-    QCOMPARE(int(priv.length), 8);
-    QCOMPARE(bytesOf(priv), QByteArray::fromHex("0102030405060000"));
-    const CanFrame period = reportPeriodFrame(2, 2, 19);
-    QCOMPARE(period.id, 0x1200FD02u);
-    QCOMPARE(bytesOf(period), QByteArray::fromHex("2470000013000000"));
-    QCOMPARE(bytesOf(reportPeriodFrame(2, 0, 258)), QByteArray::fromHex("2670000002010000"));
 }
 
 QTEST_GUILESS_MAIN(TestControlFrames)
