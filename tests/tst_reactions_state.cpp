@@ -145,13 +145,8 @@ void TestStateReactions::deviceOutcomes_data()
     QTest::addColumn<QString>("line");
 
     QTest::newRow("17 en") << 17 << true << "Failed to set CAN_ID!CAN:5  id:ab";
-    QTest::newRow("18 zh") << 18 << false << QString::fromUtf8("设置RESET模式成功!CAN:5  id:ab");
-    QTest::newRow("21 en") << 21 << true << "Failed to set MOTOR mode!CAN:5  id:ab";
-    QTest::newRow("22 en") << 22 << true << "Set BRAKE mode successfully!CAN:5  id:ab";
     QTest::newRow("26 zh") << 26 << false << QString::fromUtf8("设置机械零位成功!CAN:5  id:ab");
-    QTest::newRow("27 en") << 27 << true << "Failed to set mechanical zero position!CAN:5  id:ab";
     QTest::newRow("55 has no suffix") << 55 << true << "Set motor type 0 successfully";
-    QTest::newRow("56 zh") << 56 << false << QString::fromUtf8("设置电机类型1成功");
 }
 
 void TestStateReactions::deviceOutcomes()
@@ -241,7 +236,6 @@ void TestStateReactions::modelLabel_data()
     QTest::addColumn<QString>("label");
     QTest::newRow("17 en") << 17 << true << "motor type ZR01";
     QTest::newRow("81 zh") << 81 << false << QString::fromUtf8("电机类型 VP81");
-    QTest::newRow("200 en") << 200 << true << "motor type ZR0200";
 }
 
 void TestStateReactions::modelLabel()
@@ -272,10 +266,6 @@ void TestStateReactions::moduleReports_data()
     const QString blank = QStringLiteral(" ");
     QTest::newRow("58: 250k") << 58 << 3 << true << "Connected module" << "The module baud rate is 250kbps" << ""
                               << "250kbps" << blank;
-    QTest::newRow("58: 0 reads 1M") << 58 << 0 << false << QString::fromUtf8("已连接模块")
-                                    << QString::fromUtf8("模块波特率为1Mbps") << "" << "1Mbps" << blank;
-    QTest::newRow("58: 7 reads 1M") << 58 << 7 << true << "Connected module" << "The module baud rate is 1Mbps"
-                                    << "" << "1Mbps" << blank;
     QTest::newRow("59") << 59 << 0 << true << "Connected module"
                         << "Please upgrade the latest firmware to obtain the function of modifying the baud rate" << ""
                         << blank << blank;
@@ -283,8 +273,6 @@ void TestStateReactions::moduleReports_data()
                         << blank << blank;
     QTest::newRow("61: standard") << 61 << 2 << false << "" << "" << QString::fromUtf8("标准帧") << blank
                                   << QString::fromUtf8("标准帧");
-    QTest::newRow("61: 0 reads extended") << 61 << 0 << false << "" << "" << QString::fromUtf8("扩展帧") << blank
-                                          << QString::fromUtf8("扩展帧");
     QTest::newRow("62") << 62 << 0 << true << "" << ""
                         << "The module frame type has been modified successfully. Re-plugging and unplugging will "
                            "take effect"
