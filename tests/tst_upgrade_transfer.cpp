@@ -1,6 +1,7 @@
-// The firmware transfer driven directly through the worker: information
-// frame, blocks and padding, continue-from replies, the finish frame, the
-// size limits and the 65536-block image.
+// The firmware upgrade in process: the transfer driven directly through the
+// worker (information frame, blocks and padding, continue-from replies, the
+// finish frame, the size limits and the 65536-block image), the upgrade
+// buttons, and the window's reactions to the upgrade notifications.
 
 #include <QComboBox>
 #include <QDir>
@@ -71,6 +72,12 @@ void prepareUpgrade(MainWindow& window, InstantBlocks& blocks, const QString& pa
     window.findChild<QPushButton*>("pushButtonInOtaMode")->setEnabled(true);
 }
 
+void notify(MainWindow& window, int code)
+{
+    window.worker.stateCode = code;
+    window.StateUpdate();
+}
+
 void startTransfer(otaThread& w, const QByteArray& image)
 {
     static VirtualClock noPause;
@@ -87,7 +94,6 @@ class UpgradeTransferTest : public QObject {
 
 private slots:
     void twentyByteImage();
-    void nineByteImage();
     void continueFrom();
     void repliesFromOthersDoNotAdvance();
     void sizeLimits_data();
@@ -103,6 +109,11 @@ private slots:
     void upgradeButtonNeedsADrive();
     void closingAsksWhileAnUpgradeRuns_data();
     void closingAsksWhileAnUpgradeRuns();
+    void labelTexts_data();
+    void labelTexts();
+    void progressFollowsBlocks();
+    void outcomeResetsTheButton_data();
+    void outcomeResetsTheButton();
 };
 
 void UpgradeTransferTest::twentyByteImage()
@@ -132,17 +143,6 @@ void UpgradeTransferTest::twentyByteImage()
     QCOMPARE(sent.data(4).toHex(' '), QByteArray("03 00 00 00 00 00 00 00"));
     QCOMPARE(sent.states, (QList<int>{11, 13, 13, 15}));
     QCOMPARE(w.pendingOp.load(), int(opOtaFinish));
-}
-
-void UpgradeTransferTest::nineByteImage()
-{
-    otaThread w;
-    Sent sent(w);
-    startTransfer(w, counting(9));
-    QCOMPARE(sent.data(0).toHex(' '), QByteArray("09 00 00 00 02 00 00 00"));
-    w.getSerialData(reply(12, 3));
-    w.getSerialData(reply(13, 3));
-    QCOMPARE(sent.data(2).toHex(' '), QByteArray("09 ff ff ff ff ff ff ff"));
 }
 
 void UpgradeTransferTest::continueFrom()
@@ -388,6 +388,105 @@ void UpgradeTransferTest::closingAsksWhileAnUpgradeRuns()
     QCOMPARE(window.close(), closed);
     QCOMPARE(asked, questions);
     QCOMPARE(window.isVisible(), !closed);
+}
+
+void UpgradeTransferTest::labelTexts_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("style");
+
+    const auto row = [](int code, const char* en, const char* zh, const char* style) {
+        QTest::addRow("%d en", code) << code << true << QString::fromUtf8(en) << QString(style);
+        QTest::addRow("%d zh", code) << code << false << QString::fromUtf8(zh) << QString(style);
+    };
+    row(stOtaEnterFailed, "The device failed to enter the upgrade mode！", "设备进入升级模式失败！", "color:red;");
+    row(stOtaEntered, "The equipment has entered the upgrade mode！", "设备已进入升级模式！", "color:green;");
+    row(stOtaFileEmpty, "There is no data in the bin file！", "bin文件没有数据！", "color:red;");
+    row(stOtaFileTooLarge, "The BIN file size exceeds 512KB!", "BIN文件大小超过512KB!", "color:red;");
+    row(stOtaTransferStarted, "Transmitting...", "传输中...", "color:black;");
+    row(stOtaInfoTimeout, "Failed to send bin file information!", "发送bin文件信息失败！", "color:red;");
+    row(stOtaTransferDone, "File transfer complete!", "文件传输完成！", "color:black;");
+    row(stOtaSucceeded, "Upgrade successful!", "升级成功！", "color:green;");
+    row(stOtaFailed, "Upgrade failed", "升级失败", "color:red;");
+    row(stOtaBlockUnanswered, "Upgrade stopped: no answer to block 7", "升级中止：数据块 7 无应答", "color:red;");
+}
+
+void UpgradeTransferTest::labelTexts()
+{
+    QFETCH(int, code);
+    QFETCH(bool, english);
+    QFETCH(QString, text);
+    QFETCH(QString, style);
+    MainWindow window;
+    window.languageEnglish = english;
+    window.worker.blockPosition = 7;
+    auto* start = window.findChild<QPushButton*>("pushButtonStartOta");
+    start->setEnabled(false);
+    notify(window, code);
+    auto* info = window.findChild<QLabel*>("labelOtaInfo");
+    QCOMPARE(info->text(), text);
+    QCOMPARE(info->styleSheet(), style);
+    QCOMPARE(start->isEnabled(), code == stOtaEntered);
+}
+
+void UpgradeTransferTest::progressFollowsBlocks()
+{
+    MainWindow window;
+    auto* bar = window.findChild<QProgressBar*>("progressBar");
+    bar->setValue(40);
+    window.worker.blockCount = 65536;
+    notify(window, stOtaTransferStarted);
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 65536);
+    QCOMPARE(bar->value(), 0);
+    // the bar follows the position, not the block number in the identifier, which goes back on a resend
+    // and wraps at the 65536th block
+    for (const auto& [position, index, code] : {std::tuple<int, int, int>{120, 120, stOtaBlockAcked},
+                                                {5, 5, stOtaBlockResend}, {65536, 0, stOtaBlockAcked}}) {
+        window.worker.blockPosition = uint32_t(position);
+        window.worker.blockIndex = uint16_t(index);
+        notify(window, code);
+        QCOMPARE(bar->value(), position);
+    }
+}
+
+void UpgradeTransferTest::outcomeResetsTheButton_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("buttonText");
+    QTest::addColumn<int>("barValue");
+    QTest::newRow("success en") << int(stOtaSucceeded) << true << true << QString("Start the upgrade") << 12;
+    QTest::newRow("failure zh: the bar stays") << int(stOtaFailed) << true << false << QString::fromUtf8("启动升级") << 7;
+    QTest::newRow("block unanswered: the bar stays")
+        << int(stOtaBlockUnanswered) << true << false << QString::fromUtf8("启动升级") << 7;
+    QTest::newRow("success while idle: the button is not touched")
+        << int(stOtaSucceeded) << false << false << QString("unchanged") << 12;
+}
+
+void UpgradeTransferTest::outcomeResetsTheButton()
+{
+    QFETCH(int, code);
+    QFETCH(bool, running);
+    QFETCH(bool, english);
+    QFETCH(QString, buttonText);
+    QFETCH(int, barValue);
+    MainWindow window;
+    window.languageEnglish = english;
+    auto* bar = window.findChild<QProgressBar*>("progressBar");
+    auto* button = window.findChild<QPushButton*>("pushButtonInOtaMode");
+    bar->setRange(0, 12);
+    bar->setValue(7);
+    window.worker.blockCount = 12;
+    button->setText("unchanged");
+    window.otaIdle = !running;
+    notify(window, code);
+    QCOMPARE(button->text(), buttonText);
+    QVERIFY(window.otaIdle);
+    QCOMPARE(bar->value(), barValue);
 }
 
 QTEST_MAIN(UpgradeTransferTest)

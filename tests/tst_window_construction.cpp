@@ -2,15 +2,10 @@
 // and the serial writer.
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMetaMethod>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QSerialPort>
 #include <QStatusBar>
-#include <QTabWidget>
-#include <QTextEdit>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -34,44 +29,19 @@ private slots:
 
 void WindowConstructionTest::defaults()
 {
+    // What the first commands send before the operator types anything.
     MainWindow w;
     QCOMPARE(w.windowTitle(), QString("Torvane 0.0.11"));
     QCOMPARE(w.statusBar()->currentMessage(), QString::fromUtf8("请选择串口并打开！"));
     QVERIFY(!w.findChild<QPushButton*>("pushButtonGetDevInfo")->isEnabled());
-    const auto* runMode = w.findChild<QComboBox*>("comboBoxRunMode");
-    QCOMPARE(runMode->count(), 6);
-    QCOMPARE(runMode->currentText(), QString(" "));
-    QCOMPARE(runMode->itemText(5), QString::fromUtf8("插补位置模式"));
-    const auto* usb = w.findChild<QComboBox*>("comboBox_usb");
-    QCOMPARE(usb->count(), 5);
-    QCOMPARE(usb->currentIndex(), 0);
-    QCOMPARE(usb->itemText(4), QString("125kbps"));
-    const auto* canType = w.findChild<QComboBox*>("comboBox_cantype");
-    QCOMPARE(canType->count(), 3);
-    QCOMPARE(canType->currentIndex(), 0);
-    QCOMPARE(canType->itemText(2), QString::fromUtf8("扩展帧"));
-    QCOMPARE(w.findChild<QComboBox*>("comboBoxDev")->count(), 0);
-    QCOMPARE(w.findChild<QPushButton*>("pushButtonInOtaMode")->text(), QString::fromUtf8("启动升级"));
-    QCOMPARE(w.findChild<QPushButton*>("pushButton_17")->text(), QString::fromUtf8("开始上报"));
-    QCOMPARE(w.findChild<QLineEdit*>("lineEditSetCanId")->text(), QString("1"));
-    QCOMPARE(w.findChild<QLineEdit*>("lineEdit_timer")->text(), QString("10"));
-    QCOMPARE(w.findChild<QLineEdit*>("lineEditSetEchoFre")->text(), QString("100"));
-    QVERIFY(w.findChild<QLineEdit*>("lineEditSelFile")->text().endsWith("pmsm_app.bin"));
-    QVERIFY(w.findChild<QLabel*>("labelOtaInfo")->text().isEmpty());
-    QVERIFY(w.findChild<QLabel*>("label_motortype")->text().isEmpty());
-    QVERIFY(w.findChild<QLabel*>("label_4")->text().isEmpty());
-    QCOMPARE(w.findChild<QProgressBar*>("progressBar")->value(), 0);
-    QCOMPARE(w.findChild<QTabWidget*>("tabWidget")->currentIndex(), 0);
-    QCOMPARE(w.findChild<QTabWidget*>("tabWidget_2")->currentIndex(), 2);
-    QCOMPARE(w.findChild<QTabWidget*>("tabWidget_2")->tabText(2), QString::fromUtf8("速度模式"));
     QVERIFY(w.findChild<QComboBox*>("comboBoxCom")->isEditable());
+    QCOMPARE(w.findChild<QComboBox*>("comboBoxDev")->count(), 0);
+    QVERIFY(w.findChild<QLineEdit*>("lineEditSelFile")->text().endsWith("pmsm_app.bin"));
     QCOMPARE(int(w.worker.targetId), 1);
     QCOMPARE(int(w.worker.newCanId), 1);
     QCOMPARE(int(w.worker.scopeFrequency), 100);
     QCOMPARE(int(w.worker.scopeFrequencyMax), 2600);
     QVERIFY(w.worker.isRunning());
-    for (int ch = 1; ch <= 8; ++ch)
-        QCOMPARE(w.findChild<QComboBox*>(QString("comboBoxCh%1").arg(ch))->itemText(0), QString::fromUtf8("无/none"));
 }
 
 void WindowConstructionTest::portFilter_data()
@@ -79,7 +49,6 @@ void WindowConstructionTest::portFilter_data()
     QTest::addColumn<QString>("description");
     QTest::addColumn<bool>("listed");
     QTest::newRow("CH340 bridge") << "USB-SERIAL CH340" << true;
-    QTest::newRow("CH340 in the middle") << "xxCH340K serial" << true;
     QTest::newRow("lower case") << "usb ch340" << false;
     QTest::newRow("no description") << "" << false;
     QTest::newRow("other make") << "FT232R USB UART" << false;
