@@ -1,7 +1,7 @@
 // The adapter and the link end to end: the real serial port against the
 // simulated adapter on a pseudo-terminal. The handshake at the working rate,
 // by a rate scan, and with a silent adapter; closing during the handshake; the
-// module query; the adapter unplugged and plugged in again behind a stable link.
+// adapter unplugged and plugged in again behind a stable link.
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -48,7 +48,6 @@ private slots:
     void handshake_data();
     void handshake();
     void closingStopsPendingOperation();
-    void moduleQuery();
     void unplugAndReplug();
     void waitEnds_data();
     void waitEnds();
@@ -114,18 +113,6 @@ void E2eLinkTest::closingStopsPendingOperation()
     QTest::qWait(800);  // longer than the probe's time-out
     QCOMPARE(rig.statusMessages, before);
     QCOMPARE(writes, 0);
-}
-
-void E2eLinkTest::moduleQuery()
-{
-    SimulatedRig rig;
-    rig.sim.adapterBaudCode = 2;
-    rig.sim.adapterFrameCode = 2;
-    QVERIFY(rig.start());
-    QVERIFY(rig.openAndHandshake());
-    rig.click("pushButton_15");
-    QTRY_COMPARE(rig.window->worker.adapterBaudCode, uint8_t(2));
-    QTRY_COMPARE(rig.window->worker.adapterFrameCode, uint8_t(2));
 }
 
 void E2eLinkTest::unplugAndReplug()
