@@ -289,12 +289,7 @@ void DrivesE2eTest::faultFlagsClearAndFaultReport()
     QString line = lastLineStarting(rig, feedbackPrefix);
     QVERIFY2(line.endsWith(QString::fromUtf8(" 模式：MOTOR 温度 31.2000 故障：/过流/未标定")), qPrintable(line));
 
-    rig.sim.clearObservations();
     rig.click("pushButtonErrorClear");
-    QVERIFY(rig.sawFrame([](const CanFrame& f) { return commType(f.id) == 4; }));
-    const CanFrame clear = rig.framesOfType(4).value(0);
-    QCOMPARE(int(destination(clear.id)), 1);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(clear.data), clear.length), QByteArray::fromHex("0100000000000000"));
     QVERIFY(waitOnSim(rig, [](SimDrive& d) { return d.faultClears == 1; }));
 
     // the next status frame carries no fault flag

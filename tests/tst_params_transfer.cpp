@@ -108,6 +108,13 @@ struct Rig {
         reply(8, uint8_t(command | (error << 2)), {f.data[0], f.data[1], f.data[2], f.data[3]});
     }
     QByteArray data(int i) const { return QByteArray(reinterpret_cast<const char*>(sent[i].data), 8); }
+    // Command 19 or 21 on the table entry `index` of `kind`.
+    void request(unsigned command, uint32_t kind, uint16_t index)
+    {
+        w.requestKind = kind;
+        w.requestIndex = index;
+        w.execute(command);
+    }
 };
 
 void numericEntry(otaThread& w, uint16_t index, uint32_t type, const QByteArray& pending)
@@ -496,9 +503,7 @@ void ParamsTransferTest::readReplies()
     Rig r;
     r.w.kindCount[WritableParam] = 1;
     r.w.writableParams[0].valueType = vtInt64;
-    r.w.requestKind = 2;
-    r.w.requestIndex = 0;
-    r.w.execute(cmdReadParaNext);
+    r.request(cmdReadParaNext, 2, 0);
     for (const QByteArray& b : replies) {
         auto* p = reinterpret_cast<const uint8_t*>(b.constData());
         r.reply(9, 0, {p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]});
@@ -515,9 +520,7 @@ void ParamsTransferTest::textValueInFourChunks()
 {
     Rig r;
     r.w.kindCount[ReadOnlyString] = 2;
-    r.w.requestKind = 1;
-    r.w.requestIndex = 1;
-    r.w.execute(cmdReadParaNext);
+    r.request(cmdReadParaNext, 1, 1);
     const char* text = "FW 3.4.1 release";
     for (uint8_t c = 0; c < 4; ++c) {
         QVERIFY(r.states.isEmpty());
@@ -533,9 +536,7 @@ void ParamsTransferTest::statusOneStoresAndReports()
     Rig r;
     r.w.kindCount[ReadOnlyParam] = 1;
     r.w.readOnlyParams[0].valueType = vtUint16;
-    r.w.requestKind = 3;
-    r.w.requestIndex = 0;
-    r.w.execute(cmdReadParaNext);
+    r.request(cmdReadParaNext, 3, 0);
     r.reply(9, 1, {0x00, 0x30, vtUint16, 0, 0x39, 0x30, 0, 0});
     QCOMPARE(r.states, QList<int>{stParaReadError});
     QCOMPARE(uint(r.w.paramErrorFlags), 0x01u);
@@ -569,9 +570,7 @@ void ParamsTransferTest::writeFrames()
         std::memcpy(r.w.writableStrings[3].pendingText, value.constData(), 16);
         r.w.writableStrings[3].modified = 1;
     }
-    r.w.requestKind = kind;
-    r.w.requestIndex = 3;
-    r.w.execute(cmdWriteParaRow);
+    r.request(cmdWriteParaRow, kind, 3);
     const QByteArray padded = value.leftJustified(((value.size() + 3) / 4) * 4, '\0');
     for (int i = 0; i < frames; ++i) {
         QCOMPARE(r.sent.size(), i + 1);
@@ -613,9 +612,7 @@ void ParamsTransferTest::replyJudgement()
     QFETCH(uint, flags);
     Rig r;
     numericEntry(r.w, 0, vtInt64, QByteArray(8, '\1'));
-    r.w.requestKind = 2;
-    r.w.requestIndex = 0;
-    r.w.execute(cmdWriteParaRow);
+    r.request(cmdWriteParaRow, 2, 0);
     r.reply(8, uint8_t(command | (error << 2)),
             {uint8_t(0x00 + codeDelta), 0x20, uint8_t(vtInt64 + typeDelta), uint8_t(chunkDelta)});
     QCOMPARE(r.states, QList<int>{stParaWriteError});
@@ -628,9 +625,7 @@ void ParamsTransferTest::saveAll()
 {
     Rig r;
     numericEntry(r.w, 0, vtInt64, QByteArray(8, '\1'));
-    r.w.requestKind = 2;
-    r.w.requestIndex = 0;
-    r.w.execute(cmdWriteParaRow);
+    r.request(cmdWriteParaRow, 2, 0);
     r.echoLast();
     r.echoLast();
     QCOMPARE(r.states, QList<int>{stParaWriteOk});
@@ -648,13 +643,9 @@ void ParamsTransferTest::factoryReset()
 {
     Rig r;
     numericEntry(r.w, 3, vtInt16, QByteArray("\x07\x00", 2));
-    r.w.requestKind = 2;
-    r.w.requestIndex = 3;
-    r.w.execute(cmdWriteParaRow);
+    r.request(cmdWriteParaRow, 2, 3);
     r.echoLast();
-    r.w.requestKind = 3;  // a read since the write
-    r.w.requestIndex = 1;
-    r.w.execute(cmdReadParaNext);
+    r.request(cmdReadParaNext, 3, 1);  // a read since the write
     r.w.execute(cmdFactoryReset);
     QCOMPARE(r.sent.size(), 3);
     QCOMPARE(r.sent[2].id, codec::makeId(8, 5, uint16_t(hostId | (3 << 8))));
@@ -709,9 +700,7 @@ void ParamsTransferTest::writeTimeout()
 {
     Rig r;
     numericEntry(r.w, 0, vtInt64, QByteArray(8, '\1'));
-    r.w.requestKind = 2;
-    r.w.requestIndex = 0;
-    r.w.execute(cmdWriteParaRow);
+    r.request(cmdWriteParaRow, 2, 0);
     r.echoLast();  // chunk 0 acknowledged: the count restarts
     int polls = 0;
     while (r.w.pendingOp != 0 && polls < 100) {
