@@ -201,12 +201,9 @@ void ScopeProtocolTest::frequencyField_data()
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<int>("value");
 
-    QTest::newRow("inside") << "1000" << true << 1000;
     QTest::newRow("the maximum") << "2600" << true << 2600;
     QTest::newRow("the minimum") << "1" << true << 1;
-    QTest::newRow("above: the maximum") << "3000" << false << 2600;
     QTest::newRow("far above: the maximum") << "99999999999" << false << 2600;
-    QTest::newRow("letters: the minimum") << "abc" << false << 1;
     QTest::newRow("empty: the minimum") << "" << false << 1;
     QTest::newRow("zero: the minimum") << "0" << false << 1;
     QTest::newRow("negative: the minimum") << "-5" << false << 1;

@@ -57,11 +57,9 @@ private slots:
     void floatCodes_data();
     void floatCodes();
     void cutsTwoLinesAndAHalf();
-    void crLfInsideAFrame_data();
-    void crLfInsideAFrame();
+    void oddLines_data();
+    void oddLines();
     void bufferStaysBounded();
-    void lengthByteAboveEight();
-    void wrongLengthByteIsNotAFrame();
     void identifierIgnoresFlagBits();
     void adapterAnswers_data();
     void adapterAnswers();
@@ -231,26 +229,41 @@ void WireTest::cutsTwoLinesAndAHalf()
     QVERIFY(worker.rxBuffer.isEmpty());
 }
 
-void WireTest::crLfInsideAFrame_data()
+void WireTest::oddLines_data()
 {
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<uint8_t>("expectedSource");
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QList<int>>("states");
+    QTest::addColumn<QList<quint64>>("uids");  // the drives stored, in order
+
+    const QByteArray ninth = reply(0, 9, 0, bytes("09 00 00 00 00 00 00 00"));
     // Source id 0x0D with status 0x0A puts 0D 0A... in the identifier bytes; data carry it too.
-    QTest::newRow("in the data") << reply(0, 7, 0, bytes("11 0D 0A 22 33 44 55 66")) << uint8_t(7);
-    QTest::newRow("in the identifier") << dataLine(0, 0x0D, 0x0A01, bytes("0D 0A 0D 0A 0D 0A 0D 0A")) << uint8_t(1);
+    QTest::newRow("CR LF in the data") << reply(0, 7, 0, bytes("11 0D 0A 22 33 44 55 66")) + ninth << QList<int>{0, 0}
+                                       << QList<quint64>{0x66554433220A0D11ull, 9};
+    QTest::newRow("CR LF in the identifier") << dataLine(0, 0x0D, 0x0A01, bytes("0D 0A 0D 0A 0D 0A 0D 0A")) + ninth
+                                             << QList<int>{0, 0} << QList<quint64>{0x0A0D0A0D0A0D0A0Dull, 9};
+    // 20 bytes with length byte 11: a data line by its size, but only eight bytes are read.
+    QTest::newRow("length byte above eight") << bytes("41 54 00 07 E8 1C 0B") + QByteArray(11, '\x01') + "\r\n"
+                                             << QList<int>{0} << QList<quint64>{0x0101010101010101ull};
+    QByteArray wrongLength = reply(0, 3, 0, bytes("01 00 00 00 00 00 00"));  // 16 bytes
+    wrongLength[6] = 8;
+    QTest::newRow("length byte 8 on a 16-byte line is no frame") << wrongLength << QList<int>{} << QList<quint64>{};
 }
 
-void WireTest::crLfInsideAFrame()
+void WireTest::oddLines()
 {
-    QFETCH(QByteArray, line);
-    QFETCH(uint8_t, expectedSource);
+    QFETCH(QByteArray, stream);
+    QFETCH(QList<int>, states);
+    QFETCH(QList<quint64>, uids);
     otaThread worker;
     worker.multiDeviceMode = true;
     Recorder rec(worker);
-    worker.getSerialData(line + reply(0, 9, 0, bytes("09 00 00 00 00 00 00 00")));
-    QCOMPARE(rec.states, (QList<int>{0, 0}));
-    QCOMPARE(worker.deviceIds[0], expectedSource);
-    QCOMPARE(worker.deviceIds[1], uint8_t(9));
+    worker.getSerialData(stream);
+    QCOMPARE(rec.states, states);
+    QCOMPARE(int(worker.deviceCount), uids.size());
+    for (int i = 0; i < uids.size(); ++i)
+        QCOMPARE(quint64(worker.deviceUids[i]), uids[i]);
+    if (!uids.isEmpty())
+        QCOMPARE(worker.rxFrame.length, uint8_t(8));
 }
 
 void WireTest::bufferStaysBounded()
@@ -262,31 +275,6 @@ void WireTest::bufferStaysBounded()
     Recorder rec(worker);
     worker.getSerialData("\r\nOK\r\n");
     QCOMPARE(rec.states, QList<int>{59});
-}
-
-void WireTest::lengthByteAboveEight()
-{
-    // 20 bytes with length byte 11: a data line by its size, but only eight bytes are read.
-    QByteArray line = bytes("41 54 00 07 E8 1C 0B") + QByteArray(11, '\x01') + "\r\n";
-    otaThread worker;
-    worker.multiDeviceMode = true;
-    Recorder rec(worker);
-    worker.getSerialData(line);
-    QCOMPARE(rec.states, QList<int>{0});
-    QCOMPARE(worker.rxFrame.length, uint8_t(8));
-    QCOMPARE(worker.lastUid, 0x0101010101010101ull);
-}
-
-void WireTest::wrongLengthByteIsNotAFrame()
-{
-    QByteArray line = reply(0, 3, 0, bytes("01 00 00 00 00 00 00"));  // 16 bytes
-    line[6] = 8;
-    otaThread worker;
-    worker.multiDeviceMode = true;
-    Recorder rec(worker);
-    worker.getSerialData(line);
-    QVERIFY(rec.states.isEmpty());
-    QCOMPARE(worker.deviceCount, uint8_t(0));
 }
 
 void WireTest::identifierIgnoresFlagBits()
