@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 #include "protocol/firmwareimage.h"
@@ -23,144 +25,89 @@ QByteArray counting(int size)
 
 QByteArray bytes(const uint8_t out[8]) { return QByteArray(reinterpret_cast<const char*>(out), 8); }
 
+const QByteArray dataRecord(":10010000214601360121470136007EFE09D2190140");
+const QByteArray endRecord(":00000001FF");
+
 }  // namespace
 
 class UpgradeImageTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void blockCount_data();
-    void blockCount();
-    void blockBytes_data();
-    void blockBytes();
-    void sizeCheck_data();
-    void sizeCheck();
-    void informationAndFinish_data();
-    void informationAndFinish();
-    void intelHex_data();
-    void intelHex();
+    void rules_data();
+    void rules();
     void readImage_data();
     void readImage();
 };
 
-void UpgradeImageTest::blockCount_data()
+// Every helper's result as one text, as written in the row.
+void UpgradeImageTest::rules_data()
 {
-    QTest::addColumn<uint32_t>("size");
-    QTest::addColumn<uint32_t>("blocks");
-    QTest::newRow("one block exactly") << 8u << 1u;
-    QTest::newRow("nine bytes") << 9u << 2u;
-    QTest::newRow("512 KiB") << 524288u << 65536u;
-    QTest::newRow("one byte more") << 524289u << 65537u;
-    QTest::newRow("no overflow near the top") << 0xFFFFFFFFu << 0x20000000u;
-}
+    QTest::addColumn<QString>("actual");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* name, const QString& actual, const QString& expected) {
+        QTest::newRow(name) << actual << expected;
+    };
+    const auto hex = [](const std::function<void(uint8_t*)>& fill) {  // eight bytes written over a stale buffer
+        uint8_t out[8];
+        std::fill(out, out + 8, 0xAA);
+        fill(out);
+        return QString::fromLatin1(bytes(out).toHex());
+    };
+    const auto blocks = [](uint32_t size) { return QString::number(firmware::blockCountFor(size)); };
+    row("blocks of 8 bytes", blocks(8), "1");
+    row("blocks of 9 bytes", blocks(9), "2");
+    row("blocks of 512 KiB", blocks(524288), "65536");
+    row("blocks of one byte more", blocks(524289), "65537");
+    row("blocks: no overflow near the top", blocks(0xFFFFFFFFu), "536870912");
 
-void UpgradeImageTest::blockCount()
-{
-    QFETCH(uint32_t, size);
-    QFETCH(uint32_t, blocks);
-    QCOMPARE(firmware::blockCountFor(size), blocks);
-}
+    const auto block = [&](int size, uint32_t b) { return hex([=](uint8_t* o) { firmware::blockBytes(counting(size), b, o); }); };
+    row("20 bytes, block 0", block(20, 0), "0102030405060708");
+    row("20 bytes, block 2: four bytes, four 0xFF", block(20, 2), "11121314ffffffff");
+    row("9 bytes, block 1: one byte, seven 0xFF", block(9, 1), "09ffffffffffffff");
+    row("past the end: all 0xFF", block(9, 7), "ffffffffffffffff");
+    row("512 KiB, last block", block(524288, 65535), QString::fromLatin1(counting(524288).right(8).toHex()));
+    row("a block number whose byte offset passes 32 bits", block(16, 0x30000000u), "ffffffffffffffff");
 
-void UpgradeImageTest::blockBytes_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<uint32_t>("block");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("20 bytes, block 0") << 20 << 0u << QByteArray::fromHex("0102030405060708");
-    QTest::newRow("20 bytes, block 2: four bytes, four 0xFF") << 20 << 2u << QByteArray::fromHex("11121314ffffffff");
-    QTest::newRow("9 bytes, block 1: one byte, seven 0xFF") << 9 << 1u << QByteArray::fromHex("09ffffffffffffff");
-    QTest::newRow("past the end: all 0xFF") << 9 << 7u << QByteArray::fromHex("ffffffffffffffff");
-    QTest::newRow("512 KiB, last block") << 524288 << 65535u << counting(524288).right(8);
-    QTest::newRow("a block number whose byte offset passes 32 bits") << 16 << 0x30000000u
-                                                                     << QByteArray::fromHex("ffffffffffffffff");
-}
+    const auto size = [](quint64 n) { return QString::number(int(firmware::checkSize(n))); };
+    using C = firmware::SizeCheck;
+    row("size: empty", size(0), QString::number(int(C::empty)));
+    row("size: 512 KiB", size(524288), QString::number(int(C::accepted)));
+    row("size: one byte more", size(524289), QString::number(int(C::tooLarge)));
+    row("size: 4 GiB + 1 is not mistaken for 1", size(0x100000001ull), QString::number(int(C::tooLarge)));
 
-void UpgradeImageTest::blockBytes()
-{
-    QFETCH(int, size);
-    QFETCH(uint32_t, block);
-    QFETCH(QByteArray, expected);
-    uint8_t out[8];
-    firmware::blockBytes(counting(size), block, out);
-    QCOMPARE(bytes(out).toHex(' '), expected.toHex(' '));
-}
+    const auto info = [&](uint32_t n) { return hex([=](uint8_t* o) { firmware::informationBytes(n, firmware::blockCountFor(n), o); }); };
+    const auto finish = [&](uint32_t n) { return hex([=](uint8_t* o) { firmware::finishBytes(firmware::blockCountFor(n), o); }); };
+    row("information, 9 bytes", info(9), "0900000002000000");
+    row("information, 512 KiB", info(524288), "0000080000000100");
+    row("finish, 9 bytes", finish(9), "0200000000000000");
+    row("finish, 512 KiB", finish(524288), "0000010000000000");
 
-void UpgradeImageTest::sizeCheck_data()
-{
-    QTest::addColumn<quint64>("size");
-    QTest::addColumn<int>("check");
-    QTest::newRow("empty") << quint64(0) << int(firmware::SizeCheck::empty);
-    QTest::newRow("512 KiB") << quint64(524288) << int(firmware::SizeCheck::accepted);
-    QTest::newRow("one byte more") << quint64(524289) << int(firmware::SizeCheck::tooLarge);
-    QTest::newRow("4 GiB + 1 is not mistaken for 1") << quint64(0x100000001ull) << int(firmware::SizeCheck::tooLarge);
-}
-
-void UpgradeImageTest::sizeCheck()
-{
-    QFETCH(quint64, size);
-    QFETCH(int, check);
-    QCOMPARE(int(firmware::checkSize(size)), check);
-}
-
-void UpgradeImageTest::informationAndFinish_data()
-{
-    QTest::addColumn<uint32_t>("size");
-    QTest::addColumn<QByteArray>("information");
-    QTest::addColumn<QByteArray>("finish");
-    QTest::newRow("9 bytes") << 9u << QByteArray::fromHex("0900000002000000") << QByteArray::fromHex("0200000000000000");
-    QTest::newRow("512 KiB") << 524288u << QByteArray::fromHex("0000080000000100")
-                             << QByteArray::fromHex("0000010000000000");
-}
-
-void UpgradeImageTest::informationAndFinish()
-{
-    QFETCH(uint32_t, size);
-    QFETCH(QByteArray, information);
-    QFETCH(QByteArray, finish);
-    uint8_t out[8];
-    std::fill(out, out + 8, 0xAA);
-    firmware::informationBytes(size, firmware::blockCountFor(size), out);
-    QCOMPARE(bytes(out).toHex(' '), information.toHex(' '));
-    std::fill(out, out + 8, 0xAA);
-    firmware::finishBytes(firmware::blockCountFor(size), out);
-    QCOMPARE(bytes(out).toHex(' '), finish.toHex(' '));
-}
-
-namespace {
-
-const QByteArray dataRecord(":10010000214601360121470136007EFE09D2190140");
-const QByteArray endRecord(":00000001FF");
-
-}  // namespace
-
-void UpgradeImageTest::intelHex_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("badLine");  // 0: well-formed
+    // The first malformed line of an Intel HEX text, 0 when it is well formed.
+    const auto bad = [](const QByteArray& text) { return QString::number(intelhex::firstBadLine(text)); };
     const QByteArray crlf("\r\n");
-    QTest::newRow("data and end, CR LF") << dataRecord + crlf + endRecord + crlf << 0;
-    QTest::newRow("lower case, LF, no final newline")
-        << dataRecord.toLower() + "\n:020000040800F2\n" + endRecord << 0;
-    QTest::newRow("every address and start record")
-        << QByteArray(":020000021000EC\n:0400000300003800C1\n:020000040800F2\n:04000005000000CD2A\n") + endRecord << 0;
-    QTest::newRow("checksum") << dataRecord + "\n" + ":10011000214601360121470136007EFE09D2190141\n" + endRecord << 2;
-    QTest::newRow("count longer than the data") << ":11010000214601360121470136007EFE09D2190140\n" + endRecord << 1;
-    QTest::newRow("a space inside") << ":1001000021460136012147013600 7EFE09D2190140\n" + endRecord << 1;
-    QTest::newRow("no colon") << "10010000214601360121470136007EFE09D2190140\n" + endRecord << 1;
-    QTest::newRow("unknown record type") << QByteArray(":00000006FA\n") + endRecord << 1;
-    QTest::newRow("end record with data") << dataRecord + "\n:01000001AA54\n" << 2;
-    QTest::newRow("blank line") << dataRecord + "\n\n" + endRecord << 2;
-    QTest::newRow("no end record") << dataRecord + "\n" + dataRecord + "\n" << 3;
-    QTest::newRow("two end records") << endRecord + "\n" + endRecord << 2;
-    QTest::newRow("data after the end") << endRecord + "\n" + dataRecord << 2;
-    QTest::newRow("a binary image") << QByteArray("\x7f" "ELF\x02\x01", 6) << 1;
+    row("HEX: data and end, CR LF", bad(dataRecord + crlf + endRecord + crlf), "0");
+    row("HEX: lower case, LF, no final newline", bad(dataRecord.toLower() + "\n:020000040800F2\n" + endRecord), "0");
+    row("HEX: every address and start record",
+        bad(QByteArray(":020000021000EC\n:0400000300003800C1\n:020000040800F2\n:04000005000000CD2A\n") + endRecord), "0");
+    row("HEX: checksum", bad(dataRecord + "\n" + ":10011000214601360121470136007EFE09D2190141\n" + endRecord), "2");
+    row("HEX: count longer than the data", bad(":11010000214601360121470136007EFE09D2190140\n" + endRecord), "1");
+    row("HEX: a space inside", bad(":1001000021460136012147013600 7EFE09D2190140\n" + endRecord), "1");
+    row("HEX: no colon", bad("10010000214601360121470136007EFE09D2190140\n" + endRecord), "1");
+    row("HEX: unknown record type", bad(QByteArray(":00000006FA\n") + endRecord), "1");
+    row("HEX: end record with data", bad(dataRecord + "\n:01000001AA54\n"), "2");
+    row("HEX: blank line", bad(dataRecord + "\n\n" + endRecord), "2");
+    row("HEX: no end record", bad(dataRecord + "\n" + dataRecord + "\n"), "3");
+    row("HEX: two end records", bad(endRecord + "\n" + endRecord), "2");
+    row("HEX: data after the end", bad(endRecord + "\n" + dataRecord), "2");
+    row("HEX: a binary image", bad(QByteArray("\x7f" "ELF\x02\x01", 6)), "1");
 }
 
-void UpgradeImageTest::intelHex()
+void UpgradeImageTest::rules()
 {
-    QFETCH(QByteArray, text);
-    QFETCH(int, badLine);
-    QCOMPARE(intelhex::firstBadLine(text), badLine);
+    QFETCH(QString, actual);
+    QFETCH(QString, expected);
+    QCOMPARE(actual, expected);
 }
 
 void UpgradeImageTest::readImage_data()
