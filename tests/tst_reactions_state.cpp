@@ -93,14 +93,9 @@ private slots:
     void detectionText();
     void deviceOutcomes_data();
     void deviceOutcomes();
-    void canIdSuccessOffersNextId_data();
-    void canIdSuccessOffersNextId();
-    void calibrationModeAddsWaitLine();
     void motorReports();
-    void modelLabel_data();
-    void modelLabel();
-    void moduleReports_data();
-    void moduleReports();
+    void moduleAndModelReports_data();
+    void moduleAndModelReports();
     void adapterSetup_data();
     void adapterSetup();
     void labelsShowTheFeedbackLineValues_data();
@@ -195,57 +190,36 @@ void TestStateReactions::deviceOutcomes_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("english");
-    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("idField");   // the Set ID field before; afterwards the id offered next
+    QTest::addColumn<QStringList>("lines");  // the log's last lines
+    QTest::addColumn<QString>("offered");
 
-    QTest::newRow("17 en") << 17 << true << "Failed to set CAN_ID!CAN:5  id:ab";
-    QTest::newRow("26 zh") << 26 << false << QString::fromUtf8("设置机械零位成功!CAN:5  id:ab");
-    QTest::newRow("55 has no suffix") << 55 << true << "Set motor type 0 successfully";
+    const auto z = [](const char* s) { return QString::fromUtf8(s); };
+    QTest::newRow("17 en") << 17 << true << "5" << QStringList{"Failed to set CAN_ID!CAN:5  id:ab"} << "5";
+    QTest::newRow("26 zh") << 26 << false << "5" << QStringList{z("设置机械零位成功!CAN:5  id:ab")} << "5";
+    QTest::newRow("55 has no suffix") << 55 << true << "5" << QStringList{"Set motor type 0 successfully"} << "5";
+    QTest::newRow("24 adds the wait line")
+        << 24 << false << "5" << QStringList{z("设置高速编码器标定模式成功!CAN:5  id:ab"), z("请耐心等待标定完成...")} << "5";
+    QTest::newRow("16: 5 offers 6") << 16 << true << "5" << QStringList{"CAN_ID set successfully!CAN:5  id:ab"} << "6";
+    QTest::newRow("16: 127 stays within the range")
+        << 16 << true << "127" << QStringList{"CAN_ID set successfully!CAN:5  id:ab"} << "127";
 }
 
 void TestStateReactions::deviceOutcomes()
 {
     QFETCH(int, code);
     QFETCH(bool, english);
-    QFETCH(QString, line);
+    QFETCH(QString, idField);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, offered);
     MainWindow w;
     announceDrive(w, 5, 0xab);
+    w.ui->lineEditSetCanId->setText(idField);
     w.languageEnglish = english;
     w.worker.raiseState(code);
-    QCOMPARE(logParagraphs(w).last(), line);
-}
-
-void TestStateReactions::canIdSuccessOffersNextId_data()
-{
-    QTest::addColumn<int>("assigned");
-    QTest::addColumn<QString>("offered");
-    QTest::addColumn<int>("newId");
-    QTest::newRow("5 offers 6") << 5 << "6" << 6;
-    QTest::newRow("127 stays within the range") << 127 << "127" << 127;
-}
-
-void TestStateReactions::canIdSuccessOffersNextId()
-{
-    QFETCH(int, assigned);
-    QFETCH(QString, offered);
-    QFETCH(int, newId);
-    MainWindow w;
-    announceDrive(w, 5, 0xab);
-    w.ui->lineEditSetCanId->setText(QString::number(assigned));
-    w.languageEnglish = true;
-    w.worker.raiseState(stCanIdSetOk);
-    QCOMPARE(logParagraphs(w).last(), "CAN_ID set successfully!CAN:5  id:ab");
+    QCOMPARE(logParagraphs(w).mid(logParagraphs(w).size() - lines.size()), lines);
     QCOMPARE(w.ui->lineEditSetCanId->text(), offered);
-    QCOMPARE(int(w.worker.newCanId), newId);
-}
-
-void TestStateReactions::calibrationModeAddsWaitLine()
-{
-    MainWindow w;
-    announceDrive(w, 5, 0xab);
-    w.worker.raiseState(stEncoderCalModeOk);
-    const QStringList lines = logParagraphs(w);
-    QCOMPARE(lines.at(lines.size() - 2), QString::fromUtf8("设置高速编码器标定模式成功!CAN:5  id:ab"));
-    QCOMPARE(lines.last(), QString::fromUtf8("请耐心等待标定完成..."));
+    QCOMPARE(QString::number(w.worker.newCanId), offered);
 }
 
 void TestStateReactions::motorReports()
@@ -282,79 +256,50 @@ void TestStateReactions::motorReports()
     QVERIFY(logParagraphs(w).join(QLatin1Char('\n')).endsWith(QString::fromUtf8("Motor:1\nFault：\n\nWarning：\n")));
 }
 
-void TestStateReactions::modelLabel_data()
+void TestStateReactions::moduleAndModelReports_data()
 {
     QTest::addColumn<int>("code");
+    QTest::addColumn<int>("value");  // the adapter's rate and frame codes, or the motor model code
     QTest::addColumn<bool>("english");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("17 en") << 17 << true << "motor type ZR01";
-    QTest::newRow("81 zh") << 81 << false << QString::fromUtf8("电机类型 VP81");
+    QTest::addColumn<QString>("shown");  // label_3|label_4|label_6|label_motortype|rate item|frame type item
+
+    const auto z = [](const char* s) { return QString::fromUtf8(s); };
+    QTest::newRow("58: 250k") << 58 << 3 << true << "Connected module|The module baud rate is 250kbps|||250kbps| ";
+    QTest::newRow("59") << 59 << 0 << true
+                        << "Connected module|Please upgrade the latest firmware to obtain the function of modifying "
+                           "the baud rate||| | ";
+    QTest::newRow("60") << 60 << 0 << false << z("|模块CAN波特率已修改成功，重新插拔生效||| | ");
+    QTest::newRow("61: standard") << 61 << 2 << false << z("||标准帧|| |标准帧");
+    QTest::newRow("62") << 62 << 0 << true
+                        << "||The module frame type has been modified successfully. Re-plugging and unplugging will "
+                           "take effect|| | ";
+    QTest::newRow("model 17 en") << int(stMotorModel) << 17 << true << "|||motor type ZR01| | ";
+    QTest::newRow("model 81 zh") << int(stMotorModel) << 81 << false << z("|||电机类型 VP81| | ");
 }
 
-void TestStateReactions::modelLabel()
-{
-    QFETCH(int, code);
-    QFETCH(bool, english);
-    QFETCH(QString, label);
-    MainWindow w;
-    w.languageEnglish = english;
-    w.worker.motorModelCode = uint8_t(code);
-    w.worker.raiseState(stMotorModel);
-    QCOMPARE(w.ui->label_motortype->text(), label);
-    QCOMPARE(w.ui->label_motortype->styleSheet(), "color:green;");
-    QVERIFY(label.endsWith(motorModelName));
-}
-
-void TestStateReactions::moduleReports_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("english");
-    QTest::addColumn<QString>("label3");
-    QTest::addColumn<QString>("label4");
-    QTest::addColumn<QString>("label6");
-    QTest::addColumn<QString>("usb");
-    QTest::addColumn<QString>("cantype");
-
-    const QString blank = QStringLiteral(" ");
-    QTest::newRow("58: 250k") << 58 << 3 << true << "Connected module" << "The module baud rate is 250kbps" << ""
-                              << "250kbps" << blank;
-    QTest::newRow("59") << 59 << 0 << true << "Connected module"
-                        << "Please upgrade the latest firmware to obtain the function of modifying the baud rate" << ""
-                        << blank << blank;
-    QTest::newRow("60") << 60 << 0 << false << "" << QString::fromUtf8("模块CAN波特率已修改成功，重新插拔生效") << ""
-                        << blank << blank;
-    QTest::newRow("61: standard") << 61 << 2 << false << "" << "" << QString::fromUtf8("标准帧") << blank
-                                  << QString::fromUtf8("标准帧");
-    QTest::newRow("62") << 62 << 0 << true << "" << ""
-                        << "The module frame type has been modified successfully. Re-plugging and unplugging will "
-                           "take effect"
-                        << blank << blank;
-}
-
-void TestStateReactions::moduleReports()
+void TestStateReactions::moduleAndModelReports()
 {
     QFETCH(int, code);
     QFETCH(int, value);
     QFETCH(bool, english);
-    QFETCH(QString, label3);
-    QFETCH(QString, label4);
-    QFETCH(QString, label6);
-    QFETCH(QString, usb);
-    QFETCH(QString, cantype);
+    QFETCH(QString, shown);
     MainWindow w;
     w.languageEnglish = english;
     w.worker.adapterBaudCode = uint8_t(value);
     w.worker.adapterFrameCode = uint8_t(value);
+    w.worker.motorModelCode = uint8_t(value);
     w.worker.raiseState(code);
-    QCOMPARE(w.ui->label_3->text(), label3);
-    QCOMPARE(w.ui->label_4->text(), label4);
-    QCOMPARE(w.ui->label_6->text(), label6);
-    QCOMPARE(w.ui->comboBox_usb->currentText(), usb);
-    QCOMPARE(w.ui->comboBox_cantype->currentText(), cantype);
-    for (QLabel* l : {w.ui->label_3, w.ui->label_4, w.ui->label_6})
+    const QList<QLabel*> labels = {w.ui->label_3, w.ui->label_4, w.ui->label_6, w.ui->label_motortype};
+    QStringList texts;
+    for (QLabel* l : labels)
+        texts << l->text();
+    texts << w.ui->comboBox_usb->currentText() << w.ui->comboBox_cantype->currentText();
+    QCOMPARE(texts.join('|'), shown);
+    for (QLabel* l : labels)
         if (!l->text().isEmpty())
             QCOMPARE(l->styleSheet(), "color:green;");
+    if (code == stMotorModel)
+        QVERIFY(w.ui->label_motortype->text().endsWith(motorModelName));
 }
 
 void TestStateReactions::adapterSetup_data()
