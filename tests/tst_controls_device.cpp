@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "controls/commandframes.h"
 #include "protocol/framecodec.h"
 #include "support/inprocess.h"
 #include "support/virtualclock.h"
@@ -26,17 +25,14 @@ void listDrives(MainWindow& w, int count = 3)
         announceDrive(w, ids[i], 0xab + 0x22 * i);
 }
 
-QByteArray payload(const CanFrame& f, int n = 8) { return QByteArray(reinterpret_cast<const char*>(f.data), n); }
-
-// A parameter write (type 18) from the host to `target` at `index`.
-void checkParamWrite(const CanFrame& f, uint8_t target, uint16_t index)
+// The frames a spy on WriteToSerial caught, each as "identifier length data" in hex.
+QStringList sent(const QSignalSpy& writes)
 {
-    QCOMPARE(int(codec::commType(f.id)), 18);
-    QCOMPARE(int(codec::destination(f.id)), int(target));
-    QCOMPARE(int(codec::source(f.id)), int(hostId));
-    QCOMPARE(int(f.length), 8);
-    QCOMPARE(int(codec::readLe16(f.data)), int(index));
-    QCOMPARE(int(codec::readLe16(f.data + 2)), 0);
+    QStringList frames;
+    for (const CanFrame& f : dataFrames(writes))
+        frames << QStringLiteral("%1 %2 ").arg(f.id, 8, 16, QLatin1Char('0')).arg(f.length)
+                      + QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(f.data), 8).toHex());
+    return frames;
 }
 
 }  // namespace
@@ -214,40 +210,33 @@ void TestControls::reportingToggle_data()
 {
     QTest::addColumn<int>("model");
     QTest::addColumn<bool>("english");
-    QTest::addColumn<QString>("stopText");
-    QTest::addColumn<QString>("startText");
-    QTest::newRow("model 2 zh") << 2 << false << QString::fromUtf8("停止上报") << QString::fromUtf8("启动上报");
-    QTest::newRow("model 40 en") << 40 << true << "Stop reporting" << "Start reporting";
+    QTest::addColumn<QString>("texts");  // after the first click and after the second
+    QTest::addColumn<QStringList>("frames");
+    QTest::newRow("model 2 zh") << 2 << false << QString::fromUtf8("停止上报 启动上报")
+                                << QStringList{"1700fd09 7 0100000000000000", "1700fd09 7 0000000000000000"};
+    QTest::newRow("model 40 en") << 40 << true << "Stop reporting Start reporting"
+                                 << QStringList{"1800fd09 7 0102030405060100", "1800fd09 7 0102030405060000"};
 }
 
 void TestControls::reportingToggle()
 {
     QFETCH(int, model);
     QFETCH(bool, english);
-    QFETCH(QString, stopText);
-    QFETCH(QString, startText);
+    QFETCH(QString, texts);
+    QFETCH(QStringList, frames);
     MainWindow w;
     listDrives(w);
     w.ui->comboBoxDev->setCurrentIndex(1);
     w.worker.motorModelCode = uint8_t(model);
     w.languageEnglish = english;
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
-
     w.ui->pushButton_17->click();
     QVERIFY(!w.reportIdle);
-    QCOMPARE(w.ui->pushButton_17->text(), stopText);
+    const QString first = w.ui->pushButton_17->text();
     w.ui->pushButton_17->click();
     QVERIFY(w.reportIdle);
-    QCOMPARE(w.ui->pushButton_17->text(), startText);
-
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 2);
-    for (int i = 0; i < 2; ++i) {
-        const CanFrame expected = commandframes::reportingFrame(9, uint8_t(model), i == 0);
-        QCOMPARE(frames[i].id, expected.id);
-        QCOMPARE(frames[i].length, expected.length);
-        QCOMPARE(payload(frames[i]), payload(expected));
-    }
+    QCOMPARE(first + " " + w.ui->pushButton_17->text(), texts);
+    QCOMPARE(sent(spy), frames);
 }
 
 void TestControls::reportPeriod_data()
@@ -255,10 +244,9 @@ void TestControls::reportPeriod_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("model");
     QTest::addColumn<QString>("shown");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("code");
-    QTest::newRow("12") << "12" << 0 << "10" << 0x7026 << 1;
-    QTest::newRow("100 on model 2") << "100" << 2 << "100" << 0x7024 << 19;
+    QTest::addColumn<QString>("frame");
+    QTest::newRow("12") << "12" << 0 << "10" << "1200fd05 8 2670000001000000";
+    QTest::newRow("100 on model 2") << "100" << 2 << "100" << "1200fd05 8 2470000013000000";
 }
 
 void TestControls::reportPeriod()
@@ -266,20 +254,15 @@ void TestControls::reportPeriod()
     QFETCH(QString, typed);
     QFETCH(int, model);
     QFETCH(QString, shown);
-    QFETCH(int, index);
-    QFETCH(int, code);
+    QFETCH(QString, frame);
     MainWindow w;
     listDrives(w);
     w.worker.motorModelCode = uint8_t(model);
     w.ui->lineEdit_timer->setText(typed);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     w.ui->pushButton_time->click();
-
     QCOMPARE(w.ui->lineEdit_timer->text(), shown);
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 1);
-    checkParamWrite(frames[0], 5, uint16_t(index));
-    QCOMPARE(int(codec::readLe32(frames[0].data + 4)), code);
+    QCOMPARE(sent(spy), QStringList{frame});
 }
 
 void TestControls::multiDeviceTogglesJog()
@@ -347,11 +330,7 @@ void TestControls::directFrames()
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     w.ui->pushButtonErrorClear->click();
     w.ui->pushButton_20->click();
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 2);
-    QCOMPARE(frames[0].id, 0x0400FD0Cu);
-    QCOMPARE(payload(frames[0]), QByteArray::fromHex("0100000000000000"));
-    QCOMPARE(frames[1].id, 0xFFFu);
+    QCOMPARE(sent(spy), (QStringList{"0400fd0c 8 0100000000000000", "00000fff 8 0102030405060000"}));
 }
 
 void TestControls::motionFields_data()
@@ -411,33 +390,26 @@ void TestControls::runMode()
     w.worker.motorModelCode = uint8_t(model);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
     w.ui->comboBoxRunMode->setCurrentIndex(w.ui->comboBoxRunMode->findText(QString::fromUtf8("位置模式")));
-
     QCOMPARE(int(w.worker.runMode), code);
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 1);
-    checkParamWrite(frames[0], 21, 0x7005);
-    QCOMPARE(int(codec::readLe32(frames[0].data + 4)), code);
-
-    // Back to the blank item: run mode 0.
-    w.ui->comboBoxRunMode->setCurrentIndex(0);
+    w.ui->comboBoxRunMode->setCurrentIndex(0);  // back to the blank item: run mode 0
     QCOMPARE(int(w.worker.runMode), 0);
-    QCOMPARE(int(codec::readLe32(dataFrames(spy).last().data + 4)), 0);
+    QCOMPARE(sent(spy), (QStringList{"1200fd15 8 057000000" + QString::number(code) + "000000", "1200fd15 8 0570000000000000"}));
 }
 
 void TestControls::jog_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<float>("velMax");
-    QTest::addColumn<int>("pressWord");
-    QTest::newRow("jog- default range") << "pushButton_4" << 50.0f << 32112;
-    QTest::newRow("jog+ reported 20 rad/s") << "pushButton_6" << 20.0f << 34405;
+    QTest::addColumn<QString>("pressWord");
+    QTest::newRow("jog- default range") << "pushButton_4" << 50.0f << "7d70";
+    QTest::newRow("jog+ reported 20 rad/s") << "pushButton_6" << 20.0f << "8665";
 }
 
 void TestControls::jog()
 {
     QFETCH(QString, button);
     QFETCH(float, velMax);
-    QFETCH(int, pressWord);
+    QFETCH(QString, pressWord);
     MainWindow w;
     announceDrive(w, 3, 0x1234);
     w.worker.velMax = velMax;
@@ -446,43 +418,33 @@ void TestControls::jog()
     QPushButton* b = w.findChild<QPushButton*>(button);
     QTest::mousePress(b, Qt::LeftButton);
     QTest::mouseRelease(b, Qt::LeftButton);
-
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 2);
-    for (const CanFrame& f : frames) {
-        checkParamWrite(f, 3, 0x7005);
-        QCOMPARE(int(f.data[4]), 7);
-    }
-    QCOMPARE(int(frames[0].data[5]), 1);
-    QCOMPARE((frames[0].data[6] << 8) | frames[0].data[7], pressWord);
-    QCOMPARE(int(frames[1].data[5]), 0);
-    QCOMPARE((frames[1].data[6] << 8) | frames[1].data[7], 32767);
+    QCOMPARE(sent(spy), (QStringList{"1200fd03 8 057000000701" + pressWord, "1200fd03 8 0570000007007fff"}));
 }
 
 void TestControls::setPointButtons_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("index");  // low byte first
 
-    QTest::newRow("PP speed") << "lineEditSetPos_3" << "pushButton_9" << 0x7024;
-    QTest::newRow("PP acceleration") << "lineEditSetPos_5" << "pushButton_12" << 0x7025;
-    QTest::newRow("PP angle") << "lineEditSetPos_2" << "pushButton_5" << 0x7016;
-    QTest::newRow("current limit") << "lineEditSetVel_3" << "pushButton_10" << 0x7018;
-    QTest::newRow("speed step") << "lineEditSetVel_4" << "pushButton_11" << 0x7022;
-    QTest::newRow("velocity") << "lineEditSetVel_2" << "pushButton_8" << 0x700A;
-    QTest::newRow("Iq preset 1") << "lineEditSetIq1" << "pushButton_2" << 0x7006;
-    QTest::newRow("Iq preset 2") << "lineEditSetIq2" << "pushButton_3" << 0x7006;
-    QTest::newRow("Id") << "lineEditSetId" << "pushButton_7" << 0x7007;
-    QTest::newRow("CSP speed limit") << "lineEdit_spd" << "pushButton_13" << 0x7017;
-    QTest::newRow("CSP angle") << "lineEdit_2" << "pushButton_14" << 0x7016;
+    QTest::newRow("PP speed") << "lineEditSetPos_3" << "pushButton_9" << "2470";
+    QTest::newRow("PP acceleration") << "lineEditSetPos_5" << "pushButton_12" << "2570";
+    QTest::newRow("PP angle") << "lineEditSetPos_2" << "pushButton_5" << "1670";
+    QTest::newRow("current limit") << "lineEditSetVel_3" << "pushButton_10" << "1870";
+    QTest::newRow("speed step") << "lineEditSetVel_4" << "pushButton_11" << "2270";
+    QTest::newRow("velocity") << "lineEditSetVel_2" << "pushButton_8" << "0a70";
+    QTest::newRow("Iq preset 1") << "lineEditSetIq1" << "pushButton_2" << "0670";
+    QTest::newRow("Iq preset 2") << "lineEditSetIq2" << "pushButton_3" << "0670";
+    QTest::newRow("Id") << "lineEditSetId" << "pushButton_7" << "0770";
+    QTest::newRow("CSP speed limit") << "lineEdit_spd" << "pushButton_13" << "1770";
+    QTest::newRow("CSP angle") << "lineEdit_2" << "pushButton_14" << "1670";
 }
 
 void TestControls::setPointButtons()
 {
     QFETCH(QString, field);
     QFETCH(QString, button);
-    QFETCH(int, index);
+    QFETCH(QString, index);
     MainWindow w;
     announceDrive(w, 8, 0x1234);
     QSignalSpy spy(&w.worker, &otaThread::WriteToSerial);
@@ -490,12 +452,8 @@ void TestControls::setPointButtons()
     w.findChild<QPushButton*>(button)->click();
     w.findChild<QLineEdit*>(field)->setText(QStringLiteral("not a number"));
     w.findChild<QPushButton*>(button)->click();
-
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 2);
-    checkParamWrite(frames[0], 8, uint16_t(index));
-    QCOMPARE(codec::readLeFloat(frames[0].data + 4), -123.25f);
-    QCOMPARE(codec::readLeFloat(frames[1].data + 4), 0.0f);
+    // -123.25 as a float, then 0 for the text that does not parse
+    QCOMPARE(sent(spy), (QStringList{"1200fd08 8 " + index + "00000080f6c2", "1200fd08 8 " + index + "000000000000"}));
     QCOMPARE(w.findChild<QLineEdit*>(field)->text(), "not a number");  // nothing is written back
 }
 
@@ -511,13 +469,8 @@ void TestControls::applySineParameters()
     w.ui->lineEditSetSineFuzhi->setText(QStringLiteral("2.5"));
     w.ui->lineEditSetSineFre->setText(QStringLiteral("4"));
     w.ui->pushButton->click();
-
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 2);
-    checkParamWrite(frames[0], 6, 0x7003);
-    QCOMPARE(codec::readLeFloat(frames[0].data + 4), 2.5f);
-    checkParamWrite(frames[1], 6, 0x7002);
-    QCOMPARE(codec::readLeFloat(frames[1].data + 4), 4.0f);
+    // amplitude 2.5, frequency 4.0
+    QCOMPARE(sent(spy), (QStringList{"1200fd06 8 0370000000002040", "1200fd06 8 0270000000008040"}));
     QCOMPARE(sleeps, (QVector<QPair<unsigned, int>>{{200u, 1}}));  // between the two writes
 }
 
@@ -550,10 +503,7 @@ void TestControls::sineStartStop()
     w.ui->pushButtonSineEn->setText(before);
     w.ui->pushButtonSineEn->click();
 
-    const QList<CanFrame> frames = dataFrames(spy);
-    QCOMPARE(frames.size(), 1);
-    checkParamWrite(frames[0], 77, 0x7001);
-    QCOMPARE(int(codec::readLe32(frames[0].data + 4)), enable);
+    QCOMPARE(sent(spy), QStringList{"1200fd4d 8 017000000" + QString::number(enable) + "000000"});
     QCOMPARE(sleeps, QVector<unsigned>{100});
     QCOMPARE(w.ui->pushButtonSineEn->text(), after);
 }
