@@ -34,6 +34,7 @@ void WindowConstructionTest::defaults()
     QCOMPARE(w.windowTitle(), QString("Torvane 0.0.11"));
     QCOMPARE(w.statusBar()->currentMessage(), QString::fromUtf8("请选择串口并打开！"));
     QVERIFY(!w.findChild<QPushButton*>("pushButtonGetDevInfo")->isEnabled());
+    QVERIFY(!w.findChild<QPushButton*>("pushButtonInOtaMode")->isEnabled());  // no drive to upgrade yet
     QVERIFY(w.findChild<QComboBox*>("comboBoxCom")->isEditable());
     QCOMPARE(w.findChild<QComboBox*>("comboBoxDev")->count(), 0);
     QVERIFY(w.findChild<QLineEdit*>("lineEditSelFile")->text().endsWith("pmsm_app.bin"));
