@@ -18,6 +18,23 @@ int pixelIndex(double coordinate)
     return int(std::floor(std::clamp(coordinate, -pixelLimit, pixelLimit)));
 }
 
+EnvelopeBin startBin(int64_t index, double key, double value)
+{
+    EnvelopeBin bin;
+    bin.index = index;
+    bin.firstKey = bin.lastKey = key;
+    bin.first = bin.last = bin.min = bin.max = value;
+    return bin;
+}
+
+void extendBin(EnvelopeBin& bin, double key, double value)
+{
+    bin.lastKey = key;
+    bin.last = value;
+    bin.min = std::min(bin.min, value);
+    bin.max = std::max(bin.max, value);
+}
+
 }  // namespace
 
 // ---- ChannelEnvelope ----
@@ -131,18 +148,24 @@ void ChannelEnvelope::dropBefore(double firstKey)
         binList.pop_front();
     if (binList.empty() || binList.front().firstKey >= firstKey)
         return;
-    // The oldest bin lost some of its samples: regroup the ones left.
+    // The oldest bin lost some of its samples: its summary is made again from the ones left.
     const int64_t index = binList.front().index;
     binList.pop_front();
-    std::deque<EnvelopeBin> rest;
-    rest.swap(binList);
+    EnvelopeBin regrouped;
+    bool any = false;
     for (int i = 0; i < points.size() && binOf(points.at(i).key) == index; ++i) {
         ++visited;
-        if (std::isfinite(points.at(i).value))
-            addToBins(points.at(i).key, points.at(i).value);
+        const QCPGraphData& p = points.at(i);
+        if (!std::isfinite(p.value))
+            continue;
+        if (any)
+            extendBin(regrouped, p.key, p.value);
+        else
+            regrouped = startBin(index, p.key, p.value);
+        any = true;
     }
-    for (const EnvelopeBin& bin : rest)
-        binList.push_back(bin);
+    if (any)
+        binList.push_front(regrouped);
 }
 
 int64_t ChannelEnvelope::binOf(double key) const
@@ -155,33 +178,24 @@ void ChannelEnvelope::addToBins(double key, double value)
     if (!std::isfinite(value))
         return;
     const int64_t index = binOf(key);
-    if (binList.empty() || binList.back().index != index) {
-        EnvelopeBin bin;
-        bin.index = index;
-        bin.firstKey = bin.lastKey = key;
-        bin.first = bin.last = bin.min = bin.max = value;
-        binList.push_back(bin);
-        return;
-    }
-    EnvelopeBin& bin = binList.back();
-    bin.lastKey = key;
-    bin.last = value;
-    bin.min = std::min(bin.min, value);
-    bin.max = std::max(bin.max, value);
+    if (binList.empty() || binList.back().index != index)
+        binList.push_back(startBin(index, key, value));
+    else
+        extendBin(binList.back(), key, value);
 }
 
 // ---- ColumnSpans ----
 
 void ColumnSpans::reset(int width, int height)
 {
-    tops.fill(std::numeric_limits<int>::max(), std::max(width, 0));
-    bottoms.fill(std::numeric_limits<int>::min(), std::max(width, 0));
+    tops.assign(size_t(std::max(width, 0)), std::numeric_limits<int>::max());
+    bottoms.assign(size_t(std::max(width, 0)), std::numeric_limits<int>::min());
     rows = height;
 }
 
 void ColumnSpans::coverColumn(int column, double y0, double y1)
 {
-    if (column < 0 || column >= tops.size() || rows <= 0)
+    if (column < 0 || column >= int(tops.size()) || rows <= 0)
         return;
     int from = pixelIndex(std::min(y0, y1));
     int to = pixelIndex(std::max(y0, y1));
@@ -229,8 +243,8 @@ namespace {
 
 typedef uint32_t Quad __attribute__((vector_size(16)));
 
-// Four columns of four rows each (column-major) become four rows of four columns.
-void transposeBlock(const QRgb* column, qsizetype columnStride, QRgb* row, qsizetype rowStride)
+// Four columns of four rows each (column-major) as four rows of four columns.
+void transposeBlock(const QRgb* column, qsizetype columnStride, Quad rows[4])
 {
     Quad a, b, c, d;
     std::memcpy(&a, column, sizeof a);
@@ -241,12 +255,44 @@ void transposeBlock(const QRgb* column, qsizetype columnStride, QRgb* row, qsize
     const Quad ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
     const Quad cd01 = __builtin_shufflevector(c, d, 0, 4, 1, 5);
     const Quad cd23 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
-    const Quad rows[4] = {__builtin_shufflevector(ab01, cd01, 0, 1, 4, 5),
-                          __builtin_shufflevector(ab01, cd01, 2, 3, 6, 7),
-                          __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5),
-                          __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7)};
-    for (int i = 0; i < 4; ++i)
-        std::memcpy(row + i * rowStride, &rows[i], sizeof rows[i]);
+    rows[0] = __builtin_shufflevector(ab01, cd01, 0, 1, 4, 5);
+    rows[1] = __builtin_shufflevector(ab01, cd01, 2, 3, 6, 7);
+    rows[2] = __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5);
+    rows[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
+}
+
+// Rows rowFrom..rowTo of the column-major buffer into row-major pixels, four
+// by four. Overlaying, only painted (non-zero) pixels are written.
+template <bool overlay>
+void copyRows(const QRgb* buffer, int columnHeight, QSize size, QRgb* pixels, qsizetype stride, int rowFrom,
+              int rowTo)
+{
+    const int width = size.width(), height = size.height();
+    const int wholeColumns = width / 4 * 4;
+    for (int y = std::max(rowFrom, 0) / 4 * 4; y <= std::min(rowTo, height - 1); y += 4) {
+        if (y + 4 <= height) {
+            for (int x = 0; x < wholeColumns; x += 4) {
+                Quad rows[4];
+                transposeBlock(buffer + qsizetype(x) * columnHeight + y, columnHeight, rows);
+                for (int i = 0; i < 4; ++i) {
+                    QRgb* out = pixels + (y + i) * stride + x;
+                    if (overlay) {
+                        Quad under;
+                        std::memcpy(&under, out, sizeof under);
+                        const Quad painted = reinterpret_cast<Quad>(rows[i] != 0);
+                        rows[i] = (rows[i] & painted) | (under & ~painted);
+                    }
+                    std::memcpy(out, &rows[i], sizeof rows[i]);
+                }
+            }
+        }
+        for (int row = y; row < std::min(y + 4, height); ++row)
+            for (int x = row < height / 4 * 4 ? wholeColumns : 0; x < width; ++x) {
+                const QRgb pixel = buffer[qsizetype(x) * columnHeight + row];
+                if (!overlay || pixel)
+                    pixels[row * stride + x] = pixel;
+            }
+    }
 }
 
 }  // namespace
@@ -260,8 +306,8 @@ void EnvelopeCanvas::begin(const QRect& area)
         // Whole blocks of four both ways, so the transpose needs no edge cases.
         columnHeight = (image.height() + 3) / 4 * 4;
         columns.fill(0, (image.width() + 3) / 4 * 4 * columnHeight);
-        paintedTop = 0;
-        paintedBottom = -1;
+        columnsTop = imageTop = 0;
+        columnsBottom = imageBottom = -1;
     }
     plotArea = area;
 }
@@ -275,15 +321,15 @@ void EnvelopeCanvas::add(const QRect& area, const QColor& color, const ColumnSpa
     layers.append({color.rgba() | 0xFF000000u, &spans});
 }
 
-const QImage& EnvelopeCanvas::compose()
+void EnvelopeCanvas::fillColumns()
 {
     const int width = image.width();
     const int height = image.height();
     QRgb* buffer = columns.data();  // column-major: each pixel column is contiguous, filled by runs
-    if (paintedBottom >= paintedTop)
+    if (columnsBottom >= columnsTop)
         for (int x = 0; x < width; ++x)
-            std::fill(buffer + qsizetype(x) * columnHeight + paintedTop,
-                      buffer + qsizetype(x) * columnHeight + paintedBottom + 1, QRgb(0));
+            std::fill(buffer + qsizetype(x) * columnHeight + columnsTop,
+                      buffer + qsizetype(x) * columnHeight + columnsBottom + 1, QRgb(0));
     int top = height, bottom = -1;
 
     // Topmost channel first; each later (lower) one fills only rows still free.
@@ -339,22 +385,29 @@ const QImage& EnvelopeCanvas::compose()
         }
     }
 
-    // Into the image, four by four, over the rows painted now or last time.
-    const qsizetype stride = image.bytesPerLine() / 4;
-    QRgb* pixels = reinterpret_cast<QRgb*>(image.bits());
-    const int rowFrom = std::max(0, std::min(top, paintedTop)) / 4 * 4;
-    const int rowTo = std::min(height - 1, std::max(bottom, paintedBottom));
-    const int wholeColumns = width / 4 * 4;
-    for (int y = rowFrom; y <= rowTo; y += 4) {
-        if (y + 4 <= height) {
-            for (int x = 0; x < wholeColumns; x += 4)
-                transposeBlock(buffer + qsizetype(x) * columnHeight + y, columnHeight, pixels + y * stride + x, stride);
-        }
-        for (int row = y; row < std::min(y + 4, height); ++row)
-            for (int x = row < height / 4 * 4 ? wholeColumns : 0; x < width; ++x)
-                pixels[row * stride + x] = buffer[qsizetype(x) * columnHeight + row];
-    }
-    paintedTop = top;
-    paintedBottom = bottom;
+    columnsTop = top;
+    columnsBottom = bottom;
+}
+
+const QImage& EnvelopeCanvas::compose()
+{
+    fillColumns();
+    // Over the rows painted now or last time, so nothing of the last image stays.
+    copyRows<false>(columns.constData(), columnHeight, image.size(), reinterpret_cast<QRgb*>(image.bits()),
+                    image.bytesPerLine() / 4, std::min(columnsTop, imageTop), std::max(columnsBottom, imageBottom));
+    imageTop = columnsTop;
+    imageBottom = columnsBottom;
     return image;
+}
+
+bool EnvelopeCanvas::composeOnto(QImage& target)
+{
+    if ((target.format() != QImage::Format_RGB32 && target.format() != QImage::Format_ARGB32_Premultiplied)
+        || target.devicePixelRatio() != 1.0 || layers.isEmpty() || !target.rect().contains(plotArea))
+        return false;
+    fillColumns();
+    const qsizetype stride = target.bytesPerLine() / 4;
+    QRgb* origin = reinterpret_cast<QRgb*>(target.bits()) + plotArea.top() * stride + plotArea.left();
+    copyRows<true>(columns.constData(), columnHeight, image.size(), origin, stride, columnsTop, columnsBottom);
+    return true;
 }

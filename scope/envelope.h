@@ -9,6 +9,7 @@
 #include <QVector>
 #include <cstdint>
 #include <deque>
+#include <vector>
 #include <limits>
 #include <qcustomplot.h>
 
@@ -79,7 +80,7 @@ public:
 
 private:
     void coverColumn(int column, double y0, double y1);
-    QVector<int> tops, bottoms;
+    std::vector<int> tops, bottoms;
     int rows = 0;
 };
 
@@ -93,9 +94,13 @@ public:
     const QRect& area() const { return plotArea; }
     // The image of the channels added since `begin` (transparent elsewhere).
     const QImage& compose();
+    // The same channels painted straight over the plot area of `target`, the image
+    // a painter is drawing; false, with nothing painted, where it cannot be done.
+    bool composeOnto(QImage& target);
 
 private:
     void begin(const QRect& area);
+    void fillColumns();
     struct Layer {
         QRgb color;
         const ColumnSpans* spans;
@@ -105,5 +110,6 @@ private:
     QVector<Layer> layers;
     QVector<QRgb> columns;  // the same pixels column by column, where the spans are filled
     int columnHeight = 0;   // rows per column there: the image's, rounded up to four
-    int paintedTop = 0, paintedBottom = -1;  // rows painted last time, to clear
+    int columnsTop = 0, columnsBottom = -1;  // rows of `columns` painted last time, to clear
+    int imageTop = 0, imageBottom = -1;      // rows of `image` painted by the last compose
 };

@@ -156,6 +156,12 @@ void EnvelopeLayer::draw(QCPPainter* painter)
 {
     if (canvas->isEmpty())
         return;
-    painter->drawImage(canvas->area().topLeft(), canvas->compose());
+    // On the plot's own image buffer the spans are written into it, which spares
+    // composing a separate image and blending it in.
+    QImage* target = painter->device() && painter->device()->devType() == QInternal::Image
+                         ? static_cast<QImage*>(painter->device())
+                         : nullptr;
+    if (!target || !painter->transform().isIdentity() || !canvas->composeOnto(*target))
+        painter->drawImage(canvas->area().topLeft(), canvas->compose());
     canvas->discard();
 }

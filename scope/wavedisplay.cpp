@@ -1,6 +1,7 @@
 #include "scope/wavedisplay.h"
 
 #include "scope/envelopegraph.h"
+#include "scope/opaquebuffer.h"
 
 const QColor waveDisplay::channelColors[8] = {
     QColor(255, 0, 0), QColor(0, 255, 0),   QColor(0, 0, 255),   QColor(255, 215, 0),
@@ -36,7 +37,14 @@ waveDisplay::waveDisplay(QWidget* parent) : QCustomPlot(parent)
         graph->setVisible(false);
     }
     new EnvelopeLayer(this, &envelopeCanvas);  // after the graphs: drawn over them
-    setBackground(QBrush(QColor(250, 250, 250)));
+    const QColor background(250, 250, 250);
+    setBackground(QBrush(background));
+    // One opaque buffer for every layer: a replot clears and the widget copies one
+    // image, where a separate overlay would cost a clear and a blend each time.
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
+    mPaintBuffers.clear();
+    mPaintBuffers.append(QSharedPointer<QCPAbstractPaintBuffer>(
+        new OpaquePaintBuffer(viewport().size(), mBufferDevicePixelRatio, background)));
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     setSelectionRectMode(QCP::srmZoom);
     QPen rectPen(Qt::black, 1.0, Qt::DashLine, Qt::SquareCap);
@@ -96,6 +104,18 @@ void waveDisplay::showSamples(QVector<QCPGraphData>* windows)
     // Batches arriving while a replot is still due are drawn together: a plot that
     // takes longer than a batch period never holds back the receive path.
     replot(QCustomPlot::rpQueuedReplot);
+}
+
+void waveDisplay::paintEvent(QPaintEvent* event)
+{
+    if (mPaintBuffers.size() != 1 || !dynamic_cast<OpaquePaintBuffer*>(mPaintBuffers.constFirst().data())) {
+        QCustomPlot::paintEvent(event);
+        return;
+    }
+    // The buffer holds the background: nothing to paint under it.
+    QCPPainter painter(this);
+    if (painter.isActive())
+        mPaintBuffers.constFirst()->draw(&painter);
 }
 
 EnvelopeGraph* waveDisplay::channelGraph(int k) const
