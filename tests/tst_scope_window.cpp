@@ -120,10 +120,8 @@ private slots:
     void initTestCase();
     void frequencyField_data();
     void frequencyField();
-    void configurationRefused_data();
-    void configurationRefused();
-    void driveRefusesOrIsSilent_data();
-    void driveRefusesOrIsSilent();
+    void configurationFails_data();
+    void configurationFails();
     void plotShowsConfiguredChannelsAndStreams();
     void droppedSamplesAreLogged();
     void waveFileCancelledThenClosedByNewConfiguration();
@@ -181,64 +179,49 @@ void ScopeWindowTest::frequencyField()
     QCOMPARE(t.shown(), shown);
 }
 
-void ScopeWindowTest::configurationRefused_data()
+void ScopeWindowTest::configurationFails_data()
 {
     QTest::addColumn<QVector<int>>("variables");  // for channels 1, 2, 3
     QTest::addColumn<QString>("frequency");
+    QTest::addColumn<int>("drive");  // 0: answers, 1: refuses the variables, 2: echoes the wrong type, 3: silent
     QTest::addColumn<QString>("text");
-    QTest::newRow("no channel") << QVector<int>{0, 0, 0} << "100"
-                                << QString::fromUtf8("没有通道有效，请配置通道!");
-    QTest::newRow("three 8-byte channels at 1000 Hz")
-        << QVector<int>{CurrentKi, SerialNo, Odometer} << "1000" << QString::fromUtf8("设置频率过高!");
+    const auto z = [](const char* s) { return QString::fromUtf8(s); };
+    // refused before anything is sent
+    QTest::newRow("no channel") << QVector<int>{0, 0, 0} << "100" << 0 << z("没有通道有效，请配置通道!");
+    QTest::newRow("three 8-byte channels at 1000 Hz") << QVector<int>{CurrentKi, SerialNo, Odometer} << "1000" << 0
+                                                      << z("设置频率过高!");
+    // refused by the drive, or never answered
+    QTest::newRow("unknown variables") << QVector<int>{MaxSpeed, 0, 0} << "100" << 1 << z("示波器配置发送错误:4/未知变量");
+    QTest::newRow("type echo") << QVector<int>{MaxSpeed, 0, 0} << "100" << 2 << z("示波器配置发送错误:40/类型错误");
+    QTest::newRow("no answer") << QVector<int>{MaxSpeed, 0, 0} << "100" << 3 << z("示波器配置超时！");
 }
 
-void ScopeWindowTest::configurationRefused()
+void ScopeWindowTest::configurationFails()
 {
     QFETCH(QVector<int>, variables);
     QFETCH(QString, frequency);
+    QFETCH(int, drive);
     QFETCH(QString, text);
     Tab t;
     QVERIFY(t.download());
+    t.drive.scope.channelErrorCode = drive == 1;
+    t.drive.scope.wrongTypeEcho = drive == 2;
+    t.drive.scope.answerConfiguration = drive != 3;
     for (int c = 0; c < 3; ++c)
         t.channel(c + 1)->setCurrentIndex(variables[c]);
     t.frequencyField()->setText(frequency);
     QTest::qWait(20);
     const int heard = t.drive.framesHeard;
     t.button("pushButtonEchoSet")->click();
-    QCOMPARE(t.shown(), "color:red;" + text);
-    QTest::qWait(50);
-    QCOMPARE(t.drive.framesHeard, heard);  // nothing was sent
-    QVERIFY(!t.button("pushButtonEchoStart")->isEnabled());
-}
-
-void ScopeWindowTest::driveRefusesOrIsSilent_data()
-{
-    QTest::addColumn<int>("channelError");
-    QTest::addColumn<bool>("wrongEcho");
-    QTest::addColumn<bool>("answers");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("unknown variables") << 1 << false << true << QString::fromUtf8("示波器配置发送错误:4/未知变量");
-    QTest::newRow("type echo") << 0 << true << true << QString::fromUtf8("示波器配置发送错误:40/类型错误");
-    QTest::newRow("no answer") << 0 << false << false << QString::fromUtf8("示波器配置超时！");
-}
-
-void ScopeWindowTest::driveRefusesOrIsSilent()
-{
-    QFETCH(int, channelError);
-    QFETCH(bool, wrongEcho);
-    QFETCH(bool, answers);
-    QFETCH(QString, text);
-    Tab t;
-    QVERIFY(t.download());
-    t.drive.scope.channelErrorCode = uint8_t(channelError);
-    t.drive.scope.wrongTypeEcho = wrongEcho;
-    t.drive.scope.answerConfiguration = answers;
-    t.channel(1)->setCurrentIndex(MaxSpeed);
-    t.button("pushButtonEchoSet")->click();
+    if (drive == 0)
+        QCOMPARE(t.shown(), "color:red;" + text);  // at once
     QVERIFY2(t.waitInfo(text), qPrintable(t.info()->text()));
     QCOMPARE(t.shown(), "color:red;" + text);
     QVERIFY(!t.button("pushButtonEchoStart")->isEnabled());
-    QCOMPARE(t.w.worker.pendingOp.load(), int(opNone));
+    QTest::qWait(50);
+    QCOMPARE(t.drive.framesHeard > heard, drive != 0);  // sent only when the checks pass
+    if (drive != 0)
+        QCOMPARE(t.w.worker.pendingOp.load(), int(opNone));
 }
 
 void ScopeWindowTest::plotShowsConfiguredChannelsAndStreams()
