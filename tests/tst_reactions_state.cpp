@@ -289,23 +289,21 @@ void TestStateReactions::adapterSetup_data()
     QTest::addColumn<int>("probeIndexBefore");
     QTest::addColumn<int>("probeIndexAfter");
     QTest::addColumn<QString>("status");
-    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArrayList>("lines");
 
-    QTest::newRow("1: scan from 9600") << 1 << 7 << 1 << "Configuring a Serial Interface：9600" << QByteArray("AT+CG\r\n");
-    QTest::newRow("3: next rate") << 3 << 1 << 2 << "Configuring a Serial Interface：115200" << QByteArray("AT+CG\r\n");
-    QTest::newRow("3: last rate") << 3 << 10 << 11 << "Configuring a Serial Interface：1152000"
-                                  << QByteArray("AT+CG\r\n");
-    QTest::newRow("3: past the table")
-        << 3 << 11 << 12
-        << "The CAN module configuration failed. Please check the CAN device and its configuration！" << QByteArray();
-    QTest::newRow("3: replayed failure stays failed")
-        << 3 << 12 << 12
-        << "The CAN module configuration failed. Please check the CAN device and its configuration！" << QByteArray();
-    QTest::newRow("2") << 2 << 1 << 1 << "CAN Module configuration successful！" << QByteArray();
-    QTest::newRow("5") << 5 << 1 << 1
-                       << "The CAN module configuration failed. Please check the CAN device and its configuration！"
-                       << QByteArray();
-    QTest::newRow("6: probe again") << 6 << 3 << 3 << "CAN Module configuration successful！" << QByteArray("AT+AT\r\n");
+    const QString scan = QString::fromUtf8("Configuring a Serial Interface：");
+    const QString failed =
+        QString::fromUtf8("The CAN module configuration failed. Please check the CAN device and its configuration！");
+    const QString ready = QString::fromUtf8("CAN Module configuration successful！");
+    const QByteArrayList query{"AT+CG\r\n"};
+    QTest::newRow("1: scan from 9600") << 1 << 7 << 1 << scan + "9600" << query;
+    QTest::newRow("3: next rate") << 3 << 1 << 2 << scan + "115200" << query;
+    QTest::newRow("3: last rate") << 3 << 10 << 11 << scan + "1152000" << query;
+    QTest::newRow("3: past the table") << 3 << 11 << 12 << failed << QByteArrayList();
+    QTest::newRow("3: replayed failure stays failed") << 3 << 12 << 12 << failed << QByteArrayList();
+    QTest::newRow("2") << 2 << 1 << 1 << ready << QByteArrayList();
+    QTest::newRow("5") << 5 << 1 << 1 << failed << QByteArrayList();
+    QTest::newRow("6: probe again") << 6 << 3 << 3 << ready << QByteArrayList{"AT+AT\r\n"};
 }
 
 void TestStateReactions::adapterSetup()
@@ -314,7 +312,7 @@ void TestStateReactions::adapterSetup()
     QFETCH(int, probeIndexBefore);
     QFETCH(int, probeIndexAfter);
     QFETCH(QString, status);
-    QFETCH(QByteArray, line);
+    QFETCH(QByteArrayList, lines);
     MainWindow w;
     w.languageEnglish = true;
     w.baudProbeIndex = uint8_t(probeIndexBefore);
@@ -322,12 +320,10 @@ void TestStateReactions::adapterSetup()
     w.worker.raiseState(code);
     QCOMPARE(int(w.baudProbeIndex), probeIndexAfter);
     QCOMPARE(w.statusBar()->currentMessage(), status);
-    if (line.isEmpty()) {
-        QCOMPARE(spy.size(), 0);
-    } else {
-        QCOMPARE(spy.size(), 1);
-        QCOMPARE(spy.at(0).at(0).toByteArray(), line);
-    }
+    QByteArrayList written;
+    for (const QList<QVariant>& args : spy)
+        written << args.at(0).toByteArray();
+    QCOMPARE(written, lines);
     if (code == stAdapterReady)
         QVERIFY(w.ui->pushButtonGetDevInfo->isEnabled());
 }
