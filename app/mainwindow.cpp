@@ -115,7 +115,9 @@ MainWindow::~MainWindow()
     worker.quit();
     if (!worker.waitForEnd(100))
         worker.terminate();
-    LogView::of(ui->textEditCfgInfo)->flush();  // the last paragraphs reach the capture
+    LogView* log = LogView::of(ui->textEditCfgInfo);
+    log->setClock(nullptr);  // a replaced clock need not outlive the window
+    log->flush();            // the last paragraphs reach the capture
     worker.closeWaveFile();
     delete ui;
     ui = nullptr;
@@ -143,6 +145,7 @@ void MainWindow::setClock(Clock* replacement)
 {
     clock = replacement ? replacement : &SystemClock::instance();
     liveStatus->setClock(clock);
+    LogView::of(ui->textEditCfgInfo)->setClock(clock);
 }
 
 void MainWindow::setDialogs(Dialogs* replacement)

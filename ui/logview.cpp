@@ -37,28 +37,13 @@ LogView::LogView(QTextEdit* v) : QObject(v), view(v)
 {
     // An undo history would keep every paragraph ever shown.
     view->document()->setUndoRedoEnabled(false);
-    repaintTimer.setSingleShot(true);
-    connect(&repaintTimer, &QTimer::timeout, this, &LogView::releaseRepaint);
+    showTimer.setSingleShot(true);
+    connect(&showTimer, &QTimer::timeout, this, &LogView::show);
 }
 
-void LogView::holdRepaint()
+void LogView::setClock(Clock* replacement)
 {
-    // A screen shows some tens of pictures a second: batches that come faster
-    // are shown in the view at once, but painted together when the hold ends.
-    if (!sinceRepaint.isValid() || sinceRepaint.elapsed() >= repaintInterval) {
-        sinceRepaint.start();
-        return;
-    }
-    if (repaintTimer.isActive())
-        return;
-    view->setUpdatesEnabled(false);
-    repaintTimer.start(int(repaintInterval - sinceRepaint.elapsed()));
-}
-
-void LogView::releaseRepaint()
-{
-    view->setUpdatesEnabled(true);
-    sinceRepaint.start();
+    clock = replacement ? replacement : &SystemClock::instance();
 }
 
 LogView* LogView::of(const QTextEdit* v)
@@ -79,10 +64,25 @@ void LogView::appendFailure(const QString& paragraph)
 void LogView::raise(const QString& text, bool failure)
 {
     pending.append({text, failure});
-    if (!flushPosted) {
-        flushPosted = true;
-        QMetaObject::invokeMethod(this, &LogView::flush, Qt::QueuedConnection);
+    if (!turnEndPosted) {
+        turnEndPosted = true;
+        QMetaObject::invokeMethod(this, &LogView::endOfTurn, Qt::QueuedConnection);
     }
+}
+
+void LogView::endOfTurn()
+{
+    turnEndPosted = false;
+    capture();
+    // A screen shows some tens of pictures a second: paragraphs raised sooner
+    // after the last batch are shown with the next one, in one insertion.
+    const int64_t sinceShown = clock->nowMs() - shownAt;
+    if (sinceShown >= 0 && sinceShown < showInterval) {
+        if (!showTimer.isActive())
+            showTimer.start(int(showInterval - sinceShown));
+        return;
+    }
+    show();
 }
 
 QString LogView::plainText(const QString& paragraph)
@@ -101,7 +101,32 @@ QString LogView::plainText(const QString& paragraph)
 
 void LogView::flush()
 {
-    flushPosted = false;
+    capture();
+    show();
+}
+
+void LogView::capture()
+{
+    if (!captureFile || capturedCount == pending.size()) {
+        capturedCount = pending.size();
+        return;
+    }
+    QString captured;
+    for (int i = capturedCount; i < pending.size(); ++i)
+        captured += plainText(pending.at(i).text);
+    capturedCount = pending.size();
+    const recordfile::WriteFailure failure = recordfile::writeWhole(*captureFile, captured.toUtf8());
+    if (failure != recordfile::WriteFailure::none) {
+        captureFile = nullptr;
+        if (captureFailed)
+            captureFailed(failure);
+    }
+}
+
+void LogView::show()
+{
+    showTimer.stop();
+    shownAt = clock->nowMs();
     if (pending.isEmpty())
         return;
     QTextDocument* document = view->document();
@@ -109,7 +134,6 @@ void LogView::flush()
     // The same blocks as one append per paragraph: a break before each
     // paragraph unless the view is still empty. Paragraphs of one colour are
     // inserted as one run.
-    holdRepaint();
     const QTextCharFormat usual;  // not the cursor's: that may be red from the line before
     QTextCharFormat red;
     red.setForeground(QBrush(Qt::red));
@@ -121,7 +145,6 @@ void LogView::flush()
 
     QString run;
     bool runFailure = false;
-    QString captured;
     bool empty = document->isEmpty();
     for (const Paragraph& paragraph : qAsConst(pending)) {
         if (paragraph.failure != runFailure && !run.isEmpty()) {
@@ -134,25 +157,15 @@ void LogView::flush()
             run += QLatin1Char('\n');  // the break takes the colour of the paragraph it opens
         run += paragraph.text;
         empty = empty && paragraph.text.isEmpty();
-        if (captureFile)
-            captured += plainText(paragraph.text);
     }
     if (!run.isEmpty())
         end.insertText(run, runFailure ? red : usual);
     pending.clear();
+    capturedCount = 0;
     end.endEditBlock();
     trimToKept();
     if (atBottom)
         bar->setValue(bar->maximum());
-
-    if (captureFile) {
-        const recordfile::WriteFailure failure = recordfile::writeWhole(*captureFile, captured.toUtf8());
-        if (failure != recordfile::WriteFailure::none) {
-            captureFile = nullptr;
-            if (captureFailed)
-                captureFailed(failure);
-        }
-    }
 }
 
 void LogView::trimToKept()

@@ -1,9 +1,9 @@
 #pragma once
 // The log view `textEditCfgInfo` as the program writes it: paragraphs raised
-// within one turn of the event loop are shown together, with one cursor
-// operation and one scroll; the view keeps the latest paragraphs only; a
-// running capture receives every paragraph as it is shown, so nothing that
-// leaves the view is lost.
+// within one turn of the event loop, or within one screen picture's time, are
+// shown together, with one cursor operation and one scroll; the view keeps the
+// latest paragraphs only; a running capture receives every paragraph at the
+// end of the turn that raised it, so nothing that leaves the view is lost.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -11,9 +11,12 @@
 #include <QTimer>
 #include <QVector>
 
+#include <cstdint>
 #include <deque>
+#include <limits>
 #include <functional>
 
+#include "protocol/clock.h"
 #include "protocol/recordfile.h"
 
 class QFile;
@@ -25,18 +28,22 @@ class LogView : public QObject {
 public:
     static constexpr int keptParagraphs = 10000;
     static constexpr int trimStep = 1000;  // the view holds up to this many more before the oldest go
-    static constexpr int repaintInterval = 40;  // ms: batches closer together are painted together
+    static constexpr int showInterval = 40;  // ms: paragraphs raised sooner after a batch wait for the next
     static constexpr int memoryReturnInterval = 5000;  // ms between returns of dropped paragraphs' memory
 
     explicit LogView(QTextEdit* view);
     // The LogView attached to `view`.
     static LogView* of(const QTextEdit* view);
 
-    // One paragraph, shown (and captured) at the end of this event-loop turn.
+    // One paragraph, captured at the end of this event-loop turn and shown then,
+    // or with the next batch when the last one was shown less than `showInterval` ago.
     void append(const QString& paragraph);
     // The same, shown in red: a failure the engineer must not miss.
     void appendFailure(const QString& paragraph);
-    // The pending paragraphs reach the view and the capture now.
+    // The time that spaces the batches; null for the system's.
+    void setClock(Clock* clock);
+
+    // The pending paragraphs reach the capture and the view now.
     void flush();
     // Empties the view; what was raised before is captured first.
     void clear();
@@ -50,19 +57,22 @@ public:
     static QString plainText(const QString& paragraph);
 
 private:
+    void endOfTurn();
+    void capture();
+    void show();
     void trimToKept();
-    void holdRepaint();
-    void releaseRepaint();
     struct Paragraph {
         QString text;
         bool failure;
     };
     void raise(const QString& text, bool failure);
     QTextEdit* view;
-    QVector<Paragraph> pending;
-    bool flushPosted = false;
+    QVector<Paragraph> pending;  // raised, not yet shown
+    int capturedCount = 0;       // of them, already written to the capture
+    bool turnEndPosted = false;
     std::deque<int> paragraphBlocks;  // blocks each shown paragraph occupies, oldest first
-    QElapsedTimer sinceRepaint;        // since the view last painted a batch
+    Clock* clock = &SystemClock::instance();
+    int64_t shownAt = std::numeric_limits<int64_t>::min() / 2;  // when the view last received a batch
     QElapsedTimer sinceMemoryReturned;
-    QTimer repaintTimer;               // ends a hold on the view's painting
+    QTimer showTimer;          // shows the paragraphs held back
 };
