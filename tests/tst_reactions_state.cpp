@@ -88,7 +88,6 @@ private slots:
     void codesWithoutReaction_data();
     void codesWithoutReaction();
     void tableSignalsRestored();
-    void detection_data();
     void detection();
     void deviceOutcomes_data();
     void deviceOutcomes();
@@ -134,20 +133,11 @@ void TestStateReactions::tableSignalsRestored()
     }
 }
 
-void TestStateReactions::detection_data()
-{
-    QTest::addColumn<bool>("english");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("English") << true << "Detected equipment,mcuId:0X1002 canId:2";
-    QTest::newRow("Chinese") << false << QString::fromUtf8("检测到设备,mcuId:0X1002 canId:2");
-}
-
 void TestStateReactions::detection()
 {
-    QFETCH(bool, english);
-    QFETCH(QString, text);
+    const QString text = "Detected equipment,mcuId:0X1002 canId:2";
     MainWindow w;
-    w.languageEnglish = english;
+    w.languageEnglish = true;
     announceDrive(w, 3, 0x1003);
     announceDrive(w, 1, 0x1001);
     announceDrive(w, 2, 0x1002);
@@ -187,7 +177,6 @@ void TestStateReactions::deviceOutcomes_data()
     QTest::addColumn<QString>("offered");
 
     const auto z = [](const char* s) { return QString::fromUtf8(s); };
-    QTest::newRow("17 en") << 17 << true << "5" << QStringList{"Failed to set CAN_ID!CAN:5  id:ab"} << "5";
     QTest::newRow("26 zh") << 26 << false << "5" << QStringList{z("设置机械零位成功!CAN:5  id:ab")} << "5";
     QTest::newRow("55 has no suffix") << 55 << true << "5" << QStringList{"Set motor type 0 successfully"} << "5";
     QTest::newRow("24 adds the wait line")
@@ -255,7 +244,6 @@ void TestStateReactions::moduleAndModelReports_data()
                         << "||The module frame type has been modified successfully. Re-plugging and unplugging will "
                            "take effect|| | ";
     QTest::newRow("model 17 en") << int(stMotorModel) << 17 << true << "|||motor type ZR01| | ";
-    QTest::newRow("model 81 zh") << int(stMotorModel) << 81 << false << z("|||电机类型 VP81| | ");
 }
 
 void TestStateReactions::moduleAndModelReports()
