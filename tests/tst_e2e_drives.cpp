@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSet>
 #include <QtTest>
 
 #include <cmath>
@@ -130,15 +129,7 @@ void DrivesE2eTest::multiDeviceDetection()
         listed << devices(rig)->itemText(i);
     QCOMPARE(listed, (QStringList{"CAN:3  id:3003", "CAN:12  id:c0c", "CAN:5  id:ab"}));
     QCOMPARE(devices(rig)->currentIndex(), 0);
-
-    // every id once, and no model query while several drives are listed (the last probe may still be on the line)
-    QTRY_COMPARE_WITH_TIMEOUT(rig.framesOfType(0).size(), 127, 3000);
-    QSet<int> probed;
-    for (const CanFrame& f : rig.framesOfType(0))
-        probed.insert(destination(f.id));
-    QCOMPARE(probed.size(), 127);
-    QVERIFY(!probed.contains(0));
-    QVERIFY(rig.framesOfType(4).isEmpty());
+    QVERIFY(rig.framesOfType(4).isEmpty());  // no model query while several drives are listed
 
     // commands address the selected drive
     devices(rig)->setCurrentIndex(1);
@@ -173,42 +164,24 @@ void DrivesE2eTest::setCanId()
 void DrivesE2eTest::deviceCommands_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::addColumn<bool>("english");
     QTest::addColumn<bool>("silent");
     QTest::addColumn<QString>("outcomeLine");
     QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("statusMode");  // mode name in the acknowledging status line
-    QTest::addColumn<int>("modeAfter");       // the drive's mode afterwards (not checked when silent)
-
-    const auto t = [](const char* s) { return QString::fromUtf8(s); };
-    QTest::newRow("enable, English") << "pushButtonCfgMotor" << true << false << t("Set MOTOR mode successfully!") << 3
-                                     << "MOTOR" << 2;
-    QTest::newRow("zero") << "pushButtonZeroMech" << false << false << t("设置机械零位成功!") << 6 << "MOTOR" << 2;
-    // the calibration ends with the drive back in reset mode
-    QTest::newRow("encoder calibration") << "pushButtonCaliEncoder" << false << false
-                                         << t("设置高速编码器标定模式成功!") << 5 << t("标定") << 0;
-    QTest::newRow("stop, silent drive") << "pushButtonCfgReset" << false << true << t("设置RESET模式失败!") << 4
-                                        << QString() << -1;
+    QTest::newRow("zero") << "pushButtonZeroMech" << false << QString::fromUtf8("设置机械零位成功!") << 6;
+    QTest::newRow("stop, silent drive") << "pushButtonCfgReset" << true << QString::fromUtf8("设置RESET模式失败!") << 4;
 }
 
 void DrivesE2eTest::deviceCommands()
 {
     QFETCH(QString, button);
-    QFETCH(bool, english);
     QFETCH(bool, silent);
     QFETCH(QString, outcomeLine);
     QFETCH(int, type);
-    QFETCH(QString, statusMode);
-    QFETCH(int, modeAfter);
 
     SimulatedRig rig;
     rig.sim.drives = {SimDriveConfig{9, 0x5A17C0DE00000009ull, {0, 2, 5}}};
     const QString entry = "CAN:9  id:5a17c0de00000009";
-    QVERIFY(rig.start());
-    if (english)
-        rig.click("pushButtonlanguage");
-    QVERIFY(rig.openAndHandshake());
-    QVERIFY(rig.detect());
+    QVERIFY(rig.ready());
     QCOMPARE(devices(rig)->itemText(0), entry);
     rig.sim.runOnSimThread([&] {
         rig.sim.drive(0)->mode = 2;  // running, so that Stop has something to change
@@ -216,7 +189,7 @@ void DrivesE2eTest::deviceCommands()
         rig.sim.drive(0)->silent = silent;
     });
     rig.sim.clearObservations();
-    const QString motor = english ? QString("Motor:9 ") : QString::fromUtf8("电机：9 ");
+    const QString motor = QString::fromUtf8("电机：9 ");
     const int statusLines = countIn(rig, motor);
 
     rig.click(button.toLatin1().constData());
@@ -228,22 +201,14 @@ void DrivesE2eTest::deviceCommands()
         QCOMPARE(countIn(rig, motor), statusLines);
         return;
     }
-    QVERIFY(QTest::qWaitFor([&] { return onSim<int>(rig, [](SimDrive& d) { return d.mode; }) == modeAfter; }, 3000));
-    // the status frame that acknowledged the command is logged as a feedback line
-    const QString status = english ? QString(" model:") + statusMode + " temperature "
-                                   : QString::fromUtf8(" 模式：") + statusMode + QString::fromUtf8(" 温度 ");
-    QVERIFY2(rig.log().contains(status), qPrintable(rig.log()));
-    if (button == "pushButtonZeroMech") {
-        QCOMPARE(onSim<int>(rig, [](SimDrive& d) { return d.zeroSets; }), 1);
-        // zero lies between two 16-bit codes: the drive reports it within one step of 0
-        const QString line = lastLineStarting(rig, motor);
-        const QString key = QString::fromUtf8("位置：");
-        const int at = line.indexOf(key) + key.size();
-        QVERIFY2(at >= key.size(), qPrintable(line));
-        QVERIFY2(std::abs(line.mid(at, line.indexOf(' ', at) - at).toDouble()) < 0.0005, qPrintable(line));
-    }
-    if (button == "pushButtonCaliEncoder")
-        QVERIFY(rig.waitForLog(QString::fromUtf8("请耐心等待标定完成...")));
+    QCOMPARE(onSim<int>(rig, [](SimDrive& d) { return d.zeroSets; }), 1);
+    // the acknowledging status frame is logged; zero lies between two 16-bit codes: within one step of 0
+    const QString line = lastLineStarting(rig, motor);
+    QVERIFY2(line.contains(QString::fromUtf8(" 模式：MOTOR 温度 ")), qPrintable(line));
+    const QString key = QString::fromUtf8("位置：");
+    const int at = line.indexOf(key) + key.size();
+    QVERIFY2(at >= key.size(), qPrintable(line));
+    QVERIFY2(std::abs(line.mid(at, line.indexOf(' ', at) - at).toDouble()) < 0.0005, qPrintable(line));
 }
 
 void DrivesE2eTest::encoderCalibration()
@@ -409,7 +374,7 @@ void DrivesE2eTest::parameterWritesReachTheDrive()
     SimulatedRig rig;
     rig.sim.drives = {SimDriveConfig{4, 0x44, {0, 2, 5}}};  // model 2: ±44 rad/s
     QVERIFY(rig.ready());
-    rig.click("pushButtonCfgMotor");  // the sine switch goes to the drive of the last device command
+    rig.click("pushButtonCfgMotor");
     QVERIFY(rig.waitForLog(QString::fromUtf8("设置MOTOR模式成功!CAN:4  id:44")));
     rig.sim.clearObservations();
 
@@ -424,44 +389,6 @@ void DrivesE2eTest::parameterWritesReachTheDrive()
     QVERIFY2(QTest::qWaitFor([&] { return std::fabs(rig.window->worker.fbVelocity - 5.0f) < 0.01f; }, 3000),
              qPrintable(QString::number(rig.window->worker.fbVelocity)));
     rig.click("pushButton_17");
-
-    // set-points go as typed, a text that is no number as 0
-    rig.widget<QLineEdit>("lineEditSetPos_2")->setText("-1.5");
-    rig.click("pushButton_5");
-    QVERIFY(driveApplied(rig, 0x7016, bitsOf(-1.5f)));
-    rig.widget<QLineEdit>("lineEditSetVel_2")->setText("fast");
-    rig.click("pushButton_8");
-    QVERIFY(driveApplied(rig, 0x700A, 0));
-
-    // jog at ±1 rad/s in the model's range: press and release
-    struct Step {
-        const char* button;
-        bool press;
-        int word;
-        float velocity;
-    };
-    for (const Step& step : {Step{"pushButton_6", true, 33512, 1.0f}, Step{"pushButton_6", false, 32767, 0.0f},
-                             Step{"pushButton_4", true, 32022, -1.0f}, Step{"pushButton_4", false, 32767, 0.0f}}) {
-        auto* b = rig.widget<QPushButton>(step.button);
-        step.press ? QTest::mousePress(b, Qt::LeftButton) : QTest::mouseRelease(b, Qt::LeftButton);
-        const uint32_t value = 7u | uint32_t(step.press) << 8 | uint32_t(step.word >> 8) << 16 | uint32_t(step.word & 0xFF) << 24;
-        QVERIFY2(driveApplied(rig, 0x7005, value), step.button);
-        const float v = onSim<float>(rig, [](SimDrive& d) { return d.motion.jogVelocity; });
-        QVERIFY2(std::fabs(v - step.velocity) < 0.01f, qPrintable(QString::number(v)));
-    }
-
-    // the sine test: amplitude, frequency, then on and off
-    rig.widget<QLineEdit>("lineEditSetSineFuzhi")->setText("2.5");
-    rig.widget<QLineEdit>("lineEditSetSineFre")->setText("3");
-    rig.click("pushButton");
-    QVERIFY(driveApplied(rig, 0x7002, bitsOf(3.0f)));
-    QVERIFY(waitOnSim(rig, [](SimDrive& d) {
-        return d.parameterWrites.size() >= 2 && d.parameterWrites[d.parameterWrites.size() - 2] == qMakePair(uint16_t(0x7003), bitsOf(2.5f));
-    }));
-    rig.click("pushButtonSineEn");
-    QVERIFY(driveApplied(rig, 0x7001, 1));
-    rig.click("pushButtonSineEn");
-    QVERIFY(driveApplied(rig, 0x7001, 0));
 
     // Detect Devices resets the run mode list to its blank item: run mode 0 to the same drive
     rig.click("pushButtonGetDevInfo");
