@@ -17,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -149,7 +148,6 @@ private slots:
     void downloadBuildsTheTable();
     void storedScopeSetupSelectsChannels();
     void readAll();
-    void readAllOverAnEmptyKind();
     void numberEdits_data();
     void numberEdits();
     void textEdits();
@@ -162,13 +160,11 @@ private slots:
     void redownloadForgetsEdits();
     void exportCsv();
     void exportXlsx();
-    void exportFailureIsReported();
-    void roundTripComparesSame();
+    void roundTrip();
     void compareResults_data();
     void compareResults();
     void damagedFilesAreRefused_data();
     void damagedFilesAreRefused();
-    void failedWriteLeavesNoFile();
     void saveFollowsTheShownTable();
     void loadCompareApply();
     void refusedFileChangesNothing();
@@ -265,19 +261,6 @@ void ParamsWindowTest::readAll()
     QCOMPARE(t.value(WritableString, 1)->text(), QString("Bench 7"));
     QVERIFY(t.button("pushButtonReadPara")->isEnabled());
     QVERIFY(!t.w.readAllActive);
-}
-
-void ParamsWindowTest::readAllOverAnEmptyKind()
-{
-    Tab t;
-    t.drive.table.kinds[0] = {SimParamTable::text("Name", "x")};
-    t.drive.table.kinds[1].clear();
-    t.drive.table.kinds[2] = {SimParamTable::number("A", 0, 1, 0, 9, 0), SimParamTable::number("B", 0, 2, 0, 9, 0)};
-    t.drive.table.kinds[3].clear();
-    t.drive.table.setupCount = 0;
-    QVERIFY(t.download());
-    QVERIFY(t.press("pushButtonReadPara", "成功读取所有参数！"));
-    QCOMPARE(t.drive.table.readCodes, (QVector<uint16_t>{0x0000, 0x2000, 0x2001}));
 }
 
 void ParamsWindowTest::numberEdits_data()
@@ -393,6 +376,9 @@ void ParamsWindowTest::stringsAloneAreSaved()
     t.drive.table.kinds[2].clear();
     t.drive.table.setupCount = 0;
     QVERIFY(t.download());
+    QVERIFY(t.press("pushButtonReadPara", "成功读取所有参数！"));  // over the empty kind
+    QCOMPARE(t.drive.table.readCodes, (QVector<uint16_t>{0x0000, 0x0001, 0x1000, 0x1001, 0x1002, 0x3000, 0x3001, 0x3002,
+                                                         0x3003, 0x3004, 0x3005}));
     t.edit(WritableString, 0, "Axis-Z");
     QVERIFY(t.press("pushButtonWritePara", "所有参数保存成功！"));
     QCOMPARE(t.drive.table.writtenCodes, QVector<uint16_t>{0x0000});
@@ -406,8 +392,6 @@ void ParamsWindowTest::downloadFaults_data()
     QTest::addColumn<int>("countDelta");
     QTest::addColumn<bool>("answers");
     QTest::addColumn<QString>("text");
-    QTest::newRow("a frame skipped") << 1 << -1 << 0 << true
-                                     << QString::fromUtf8("Error updating parameter table code:0X820/Missing frames/参数 0X0000 不完整");
     QTest::newRow("frames reordered") << -1 << 0 << 0 << true
                                       << QString::fromUtf8("Error updating parameter table code:0X820/Missing frames/参数 0X0000 不完整");
     QTest::newRow("end frame miscounts") << -1 << -1 << 1 << true
@@ -475,8 +459,7 @@ void ParamsWindowTest::exportCsv()
     t.w.resetParameterTable();
     smallTable(t.drive.table);
     QVERIFY(t.download("Update parameter table successfully!"));
-    QTemporaryDir dir;
-    const QString path = dir.filePath("table.csv");
+    const QString path = t.dir.filePath("table.csv");
     QString proposed, filter;
     t.dialogs.saveFileName = [&](const QString&, const QString& name, const QString& f) {
         proposed = name;
@@ -508,22 +491,33 @@ void ParamsWindowTest::exportCsv()
 
 void ParamsWindowTest::exportXlsx()
 {
-    const QString unzip = QStandardPaths::findExecutable("unzip");
-    if (unzip.isEmpty())
-        QSKIP("no unzip to look into the workbook");
     Tab t;
     smallTable(t.drive.table);
     QVERIFY(t.download());
-    QTemporaryDir dir;
-    const QString path = dir.filePath("table.xlsx");
-    t.dialogs.saveFileName = [&](const QString&, const QString&, const QString&) { return path; };
     QString question;
+    bool opened = false;
     t.dialogs.yesNo = [&](const QString& title, const QString& text) {
         question = title + "|" + text;
         return false;
     };
-    bool opened = false;
     t.dialogs.opened = [&](const QString&) { opened = true; };
+    // an empty answer ends the export with the waiting text; a failed one says so in red and asks nothing
+    QString path;
+    t.dialogs.saveFileName = [&](const QString&, const QString&, const QString&) { return path; };
+    t.button("pushButtonExportExcel")->click();
+    QCOMPARE(t.info()->text(), QString::fromUtf8("文件导出中，请等待..."));
+    for (const char* name : {"/nonexistent-folder/table.xlsx", "/nonexistent-folder/table.csv"}) {
+        path = name;
+        t.button("pushButtonExportExcel")->click();
+        QVERIFY(t.info()->text().startsWith(QString::fromUtf8("文件导出失败：")));
+        QCOMPARE(t.info()->styleSheet(), red());
+    }
+    QVERIFY(question.isEmpty());
+
+    const QString unzip = QStandardPaths::findExecutable("unzip");
+    if (unzip.isEmpty())
+        QSKIP("no unzip to look into the workbook");
+    path = t.dir.filePath("table.xlsx");
     t.button("pushButtonExportExcel")->click();
     QCOMPARE(t.info()->text(), QString::fromUtf8("文件导出完成!"));
     QCOMPARE(question, QString::fromUtf8("完成|文件已经导出，是否现在打开？"));
@@ -545,37 +539,11 @@ void ParamsWindowTest::exportXlsx()
         QVERIFY2(strings.contains(QString::fromUtf8(text)), text);
 }
 
-void ParamsWindowTest::exportFailureIsReported()
-{
-    Tab t;
-    smallTable(t.drive.table);
-    QVERIFY(t.download());
-    bool asked = false;
-    t.dialogs.yesNo = [&](const QString&, const QString&) { return asked = true; };
-    for (const char* name : {"/nonexistent-folder/table.xlsx", "/nonexistent-folder/table.csv"}) {
-        t.dialogs.saveFileName = [&](const QString&, const QString&, const QString&) { return QString(name); };
-        t.button("pushButtonExportExcel")->click();
-        QVERIFY(t.info()->text().startsWith(QString::fromUtf8("文件导出失败：")));
-        QCOMPARE(t.info()->styleSheet(), red());
-    }
-    QVERIFY(!asked);
-
-    // an empty answer ends the export with the waiting text
-    t.dialogs.saveFileName = [](const QString&, const QString&, const QString&) { return QString(); };
-    t.button("pushButtonExportExcel")->click();
-    QCOMPARE(t.info()->text(), QString::fromUtf8("文件导出中，请等待..."));
-}
-
-void ParamsWindowTest::roundTripComparesSame()
+void ParamsWindowTest::roundTrip()
 {
     Tab d;
     QVERIFY(d.download());
     const ParamFile saved = d.file();
-    QSet<QString> types;
-    for (const ParamFileEntry& e : saved.entries)
-        types << e.type;
-    QCOMPARE(types.size(), 11);  // the ten value types and String
-
     QTemporaryDir dir;
     const QString path = dir.filePath("a.json");
     QString error;
@@ -601,9 +569,6 @@ void ParamsWindowTest::roundTripComparesSame()
     QCOMPARE(entry["value"].toString(), QString("20.500000"));
     QCOMPARE(entry["max"].toString(), QString("30.00"));
     QCOMPARE(entry["attribute"].toString(), QString("read/write"));
-
-    for (const CompareRow& row : compareWithTable(d.w.worker, loaded.entries))
-        QVERIFY2(row.result == CompareResult::Same, qPrintable(parameterCodeText(row.code)));
 }
 
 void ParamsWindowTest::compareResults_data()
@@ -783,16 +748,6 @@ void ParamsWindowTest::damagedFilesAreRefused()
         QCOMPARE(paramFileProblemText(problem).chinese, chinese);
     }
     QCOMPARE(file.model, QString("untouched"));
-}
-
-void ParamsWindowTest::failedWriteLeavesNoFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("missing-folder/a.json");
-    QString error;
-    QVERIFY(!writeParamFile(path, ParamFile{}, error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(!QFile::exists(path));
 }
 
 void ParamsWindowTest::saveFollowsTheShownTable()
