@@ -139,22 +139,19 @@ private slots:
     void limits_data();
     void limits();
     void valueBytes();
-    void textValue();
     void endFrameCounts_data();
     void endFrameCounts();
     void incompleteEntries_data();
     void incompleteEntries();
-    void rowLayout();
     void timeoutOutcomes_data();
     void timeoutOutcomes();
     void strayEndFrameAcknowledgesNothingElse();
     void countNeverPassesTheStorage();
-    void requestFrame();
-    void readRequest();
+    void requests_data();
+    void requests();
     void readReplies_data();
     void readReplies();
     void textValueInFourChunks();
-    void statusOneStoresAndReports();
     void writeFrames_data();
     void writeFrames();
     void replyJudgement_data();
@@ -278,22 +275,16 @@ void ParamsTransferTest::valueBytes()
     feed(w, desc(4, 0x3000, {0, vtInt64, 1, 2, 3, 4}));
     feed(w, desc(5, 0x3000, {0, 0, 5, 6, 7, 8}));
     feed(w, desc(4, 0x3001, {0, vtUint16, 0x34, 0x12, 0, 0}));
+    feed(w, desc(6, 0x1000, {'F', 'W', ' ', '3', '.', '4'}));
+    feed(w, desc(7, 0x1000, {'.', '1', 0, 0, 0, 0}));
+    feed(w, desc(8, 0x1000, {0, 0, 0, 0}));
     QCOMPARE(uint(w.paramErrorFlags), 0u);
+    QCOMPARE(w.readOnlyStrings[0].valueText, QString("FW 3.4.1"));
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(w.readOnlyParams[0].value), 8), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
     QCOMPARE(w.readOnlyParams[0].valueType, uint32_t(vtInt64));
     QCOMPARE(w.readOnlyParams[1].value[0], uint8_t(0x34));
     QCOMPARE(w.readOnlyParams[1].value[1], uint8_t(0x12));
     QCOMPARE(int(w.kindCount[ReadOnlyParam]), 2);
-}
-
-void ParamsTransferTest::textValue()
-{
-    otaThread w;
-    feed(w, desc(6, 0x1000, {'F', 'W', ' ', '3', '.', '4'}));
-    feed(w, desc(7, 0x1000, {'.', '1', 0, 0, 0, 0}));
-    feed(w, desc(8, 0x1000, {0, 0, 0, 0}));
-    QCOMPARE(w.readOnlyStrings[0].valueText, QString("FW 3.4.1"));
-    QCOMPARE(uint(w.paramErrorFlags), 0u);
 }
 
 void ParamsTransferTest::endFrameCounts_data()
@@ -360,27 +351,6 @@ void ParamsTransferTest::incompleteEntries()
     QCOMPARE(int(w.incompleteCode), code);
 }
 
-void ParamsTransferTest::rowLayout()
-{
-    ParameterTable t;
-    t.kindCount[0] = 2;
-    t.kindCount[1] = 1;
-    t.kindCount[2] = 3;
-    t.kindCount[3] = 0;
-    t.layoutRows();
-    QCOMPARE(t.rowCount(), 6);
-    QCOMPARE(t.firstRow[1], uint16_t(2));
-    QCOMPARE(t.firstRow[2], uint16_t(3));
-    QCOMPARE(t.lastRow[2], uint16_t(5));
-    QCOMPARE(t.lastRow[3], uint16_t(5));
-    uint32_t kind = 9;
-    uint16_t index = 9;
-    QVERIFY(t.entryAtRow(4, kind, index));
-    QCOMPARE(kind, 2u);
-    QCOMPARE(index, uint16_t(1));
-    QVERIFY(!t.entryAtRow(6, kind, index));
-}
-
 void ParamsTransferTest::timeoutOutcomes_data()
 {
     QTest::addColumn<QVector<CanFrame>>("frames");
@@ -433,44 +403,45 @@ void ParamsTransferTest::countNeverPassesTheStorage()
     QCOMPARE(w.stateCode, int(stParaTableError));
 }
 
-void ParamsTransferTest::requestFrame()
+void ParamsTransferTest::requests_data()
 {
-    otaThread w;
-    QList<CanFrame> sent;
-    connect(&w, &otaThread::WriteToSerial, [&](QByteArray d, qint16) { sent << adapterline::parseDataLine(d); });
-    w.targetId = 5;
-    w.selectedDevice = 1;
-    w.deviceUids[1] = 0x0807060504030201ull;
-    w.kindCount[2] = 9;
-    w.paramErrorFlags = 0x40;
-    w.execute(cmdReadParaTable);
-    QCOMPARE(sent.size(), 1);
-    QCOMPARE(sent[0].id, codec::makeId(19, 5, hostId));
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(sent[0].data), 8), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
-    QCOMPARE(int(w.kindCount[2]), 0);
-    QCOMPARE(uint(w.paramErrorFlags), 0u);
-    QCOMPARE(int(w.pendingOp), int(opReadParaTable));
+    QTest::addColumn<int>("command");
+    QTest::addColumn<uint>("id");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("op");
+    QTest::addColumn<int>("writableCount");  // after the request
+    QTest::newRow("table download: the selected drive's unique id") << int(cmdReadParaTable) << codec::makeId(19, 5, hostId)
+        << QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08") << int(opReadParaTable) << 0;
+    QTest::newRow("value read: the function code") << int(cmdReadParaNext) << codec::makeId(9, 5, hostId)
+        << QByteArray("\x05\x30\0\0\0\0\0\0", 8) << int(opReadPara) << 9;
 }
 
-void ParamsTransferTest::readRequest()
+void ParamsTransferTest::requests()
 {
+    QFETCH(int, command);
+    QFETCH(uint, id);
+    QFETCH(QByteArray, data);
+    QFETCH(int, op);
+    QFETCH(int, writableCount);
     Rig r;
+    r.w.selectedDevice = 1;
+    r.w.deviceUids[1] = 0x0807060504030201ull;
+    r.w.kindCount[WritableParam] = 9;
     r.w.kindCount[ReadOnlyParam] = 9;
-    r.w.requestKind = 3;
-    r.w.requestIndex = 5;
-    r.w.paramErrorFlags = 7;
-    r.w.execute(cmdReadParaNext);
+    r.w.paramErrorFlags = 0x40;
+    r.request(unsigned(command), ReadOnlyParam, 5);
     QCOMPARE(r.sent.size(), 1);
-    QCOMPARE(r.sent[0].id, codec::makeId(9, 5, hostId));
-    QCOMPARE(r.data(0), QByteArray("\x05\x30\0\0\0\0\0\0", 8));
-    QCOMPARE(r.w.requestCode, uint16_t(0x3005));
+    QCOMPARE(r.sent[0].id, uint32_t(id));
+    QCOMPARE(r.data(0), data);
+    QCOMPARE(int(r.w.kindCount[WritableParam]), writableCount);
     QCOMPARE(uint(r.w.paramErrorFlags), 0u);
-    QCOMPARE(int(r.w.pendingOp), int(opReadPara));
+    QCOMPARE(int(r.w.pendingOp), op);
 }
 
 void ParamsTransferTest::readReplies_data()
 {
     QTest::addColumn<QVector<QByteArray>>("replies");
+    QTest::addColumn<int>("status");
     QTest::addColumn<int>("state");
     QTest::addColumn<uint>("flags");
     QTest::addColumn<QString>("value");
@@ -483,20 +454,22 @@ void ParamsTransferTest::readReplies_data()
         std::memcpy(b.data() + 4, four, 4);
         return b;
     };
-    QTest::newRow("int64 in two chunks") << QVector<QByteArray>{chunk(0x2000, vtInt64, 0, "\xFB\xFF\xFF\xFF"),
-                                                                 chunk(0x2000, vtInt64, 1, "\xFF\xFF\xFF\xFF")}
-                                         << int(stParaReadOk) << 0u << QString("-5");
+    const QVector<QByteArray> minusFive{chunk(0x2000, vtInt64, 0, "\xFB\xFF\xFF\xFF"),
+                                        chunk(0x2000, vtInt64, 1, "\xFF\xFF\xFF\xFF")};
+    QTest::newRow("int64 in two chunks") << minusFive << 0 << int(stParaReadOk) << 0u << QString("-5");
+    QTest::newRow("drive error: stored and reported") << minusFive << 1 << int(stParaReadError) << 0x01u << QString("-5");
     QTest::newRow("chunk 1 before 0") << QVector<QByteArray>{chunk(0x2000, vtInt64, 1, "\0\0\0\0")}
-                                      << int(stParaReadError) << 0x04u << QString("0");
+                                      << 0 << int(stParaReadError) << 0x04u << QString("0");
     QTest::newRow("wrong function code") << QVector<QByteArray>{chunk(0x2001, vtInt64, 0, "\0\0\0\0")}
-                                         << int(stParaReadError) << 0x10u << QString("0");
+                                         << 0 << int(stParaReadError) << 0x10u << QString("0");
     QTest::newRow("wrong type") << QVector<QByteArray>{chunk(0x2000, vtInt32, 0, "\0\0\0\0")}
-                                << int(stParaReadError) << 0x02u << QString("0");
+                                << 0 << int(stParaReadError) << 0x02u << QString("0");
 }
 
 void ParamsTransferTest::readReplies()
 {
     QFETCH(QVector<QByteArray>, replies);
+    QFETCH(int, status);
     QFETCH(int, state);
     QFETCH(uint, flags);
     QFETCH(QString, value);
@@ -506,7 +479,7 @@ void ParamsTransferTest::readReplies()
     r.request(cmdReadParaNext, 2, 0);
     for (const QByteArray& b : replies) {
         auto* p = reinterpret_cast<const uint8_t*>(b.constData());
-        r.reply(9, 0, {p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]});
+        r.reply(9, uint8_t(status), {p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]});
     }
     QCOMPARE(r.states, QList<int>{state});
     QCOMPARE(uint(r.w.paramErrorFlags), flags);
@@ -529,19 +502,6 @@ void ParamsTransferTest::textValueInFourChunks()
     }
     QCOMPARE(r.states, QList<int>{stParaReadOk});
     QCOMPARE(r.w.readOnlyStrings[1].valueText, QString(text));
-}
-
-void ParamsTransferTest::statusOneStoresAndReports()
-{
-    Rig r;
-    r.w.kindCount[ReadOnlyParam] = 1;
-    r.w.readOnlyParams[0].valueType = vtUint16;
-    r.request(cmdReadParaNext, 3, 0);
-    r.reply(9, 1, {0x00, 0x30, vtUint16, 0, 0x39, 0x30, 0, 0});
-    QCOMPARE(r.states, QList<int>{stParaReadError});
-    QCOMPARE(uint(r.w.paramErrorFlags), 0x01u);
-    QCOMPARE(r.w.readOnlyParams[0].value[0], uint8_t(0x39));
-    QCOMPARE(r.w.readOnlyParams[0].value[1], uint8_t(0x30));
 }
 
 void ParamsTransferTest::writeFrames_data()
