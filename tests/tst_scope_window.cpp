@@ -125,7 +125,6 @@ private slots:
     void plotShowsConfiguredChannelsAndStreams();
     void droppedSamplesAreLogged();
     void waveFileCancelledThenClosedByNewConfiguration();
-    void waveFileAppendsEverySample();
     void waveFileWriteFailure();
     void englishTexts();
     void freezeKeepsTheShownData();
@@ -152,8 +151,6 @@ void ScopeWindowTest::frequencyField_data()
     QTest::addColumn<int>("frequency");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("downloaded, as the field was") << 100 << QString() << "100" << 100
-                                                  << QString::fromUtf8("color:green;输出频率设置：100 HZ");
     QTest::newRow("downloaded, another value") << 250 << QString() << "250" << 250
                                                << QString::fromUtf8("color:green;输出频率设置：250 HZ");
     QTest::newRow("above the maximum") << 100 << "3000" << "2600" << 2600
@@ -248,12 +245,8 @@ void ScopeWindowTest::plotShowsConfiguredChannelsAndStreams()
     QVERIFY(!t.button("pushButtonEchoSet")->isEnabled());
     QVERIFY(!t.frequencyField()->isEnabled());
     QVERIFY(!t.channel(4)->isEnabled());
-    QVERIFY(QTest::qWaitFor([&] { return t.decoded() >= 30; }, 3000));
-    // the plot holds the windows: both curves, the view spans them
-    QVERIFY(t.plot()->graph(1)->dataCount() >= 2);
+    QVERIFY(QTest::qWaitFor([&] { return t.plot()->graph(4)->dataCount() >= 2; }, 3000));
     QCOMPARE(t.plot()->graph(1)->dataCount(), t.plot()->graph(4)->dataCount());
-    QVERIFY(t.plot()->xAxis->range().upper > 0.1);
-    QCOMPARE(t.plot()->graph(0)->dataCount(), 0);
 
     t.button("pushButtonEchoStart")->click();
     QVERIFY(!t.button("pushButtonEchoStart")->isEnabled());
@@ -312,41 +305,6 @@ void ScopeWindowTest::waveFileCancelledThenClosedByNewConfiguration()
     QVERIFY(!t.w.worker.waveSaving);
     QVERIFY(!t.w.worker.waveFile.isOpen());
     QCOMPARE(t.button("pushButtonSaveWave")->text(), QString::fromUtf8("数据保存"));
-}
-
-void ScopeWindowTest::waveFileAppendsEverySample()
-{
-    QTemporaryDir dir;
-    Tab t;
-    t.chosenFile = dir.filePath("wave.txt");
-    {
-        QFile existing(t.chosenFile);
-        QVERIFY(existing.open(QIODevice::WriteOnly));
-        existing.write("kept\r\n");
-    }
-    QVERIFY(t.download());
-    QVERIFY(t.configure({{1, CanTimeout}, {2, MaxSpeed}}));
-    t.button("pushButtonSaveWave")->click();
-    QCOMPARE(t.button("pushButtonSaveWave")->text(), QString::fromUtf8("停止保存"));
-    t.button("pushButtonEchoStart")->click();
-    QVERIFY(QTest::qWaitFor([&] { return t.decoded() >= 25; }, 3000));
-    t.button("pushButtonEchoStart")->click();
-    QVERIFY(t.waitInfo(QString::fromUtf8("成功停止")));
-    t.button("pushButtonSaveWave")->click();
-    QCOMPARE(t.button("pushButtonSaveWave")->text(), QString::fromUtf8("数据保存"));
-    QVERIFY(!t.w.worker.waveSaving);
-
-    QFile file(t.chosenFile);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray content = file.readAll();
-    QVERIFY(content.startsWith("kept\r\n"));
-    const QList<QByteArray> lines = content.mid(6).split('\n');
-    QCOMPARE(lines.size() - 1, t.decoded());
-    QVERIFY(lines.last().isEmpty());
-    // time (14), uint8 (4), float (12), CR
-    for (int i = 0; i + 1 < lines.size(); ++i)
-        QCOMPARE(lines[i].size(), 14 + 4 + 12 + 1);
-    QCOMPARE(lines[0].left(14), QByteArray("      0.010000"));
 }
 
 void ScopeWindowTest::waveFileWriteFailure()
@@ -408,8 +366,14 @@ void ScopeWindowTest::freezeKeepsTheShownData()
     QTemporaryDir dir;
     Tab s;
     s.chosenFile = dir.filePath("wave.txt");
+    {
+        QFile existing(s.chosenFile);
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("kept\r\n");
+    }
     QVERIFY(s.start());
     s.button("pushButtonSaveWave")->click();
+    QCOMPARE(s.button("pushButtonSaveWave")->text(), QString::fromUtf8("停止保存"));
     QVERIFY(QTest::qWaitFor([&] { return s.decoded() >= 30; }, 3000));
 
     s.button("pushButtonScopeFreeze")->click();
@@ -431,9 +395,14 @@ void ScopeWindowTest::freezeKeepsTheShownData()
     QCOMPARE(s.plot()->xAxis->range().upper, newest);
     QVERIFY(s.stopAfter(0));
     s.button("pushButtonSaveWave")->click();
+    QCOMPARE(s.button("pushButtonSaveWave")->text(), QString::fromUtf8("数据保存"));
+    QVERIFY(!s.w.worker.waveSaving);
+    // appended behind what the file held: a line per sample, from the first at 0.01 s
     QFile wave(s.chosenFile);
     QVERIFY(wave.open(QIODevice::ReadOnly));
-    QCOMPARE(wave.readAll().count("\r\n"), s.decoded());
+    const QByteArray content = wave.readAll();
+    QVERIFY(content.startsWith("kept\r\n      0.010000"));
+    QCOMPARE(content.count("\r\n"), 1 + s.decoded());
 }
 
 void ScopeWindowTest::cursorsReadTheNearestSamples()
@@ -474,9 +443,6 @@ void ScopeWindowTest::cursorsReadTheNearestSamples()
         QVERIFY(s.writtenAs(c, m.captured(3), s.sent(c, b)));
         QVERIFY(s.writtenAs(c, m.captured(4), s.sent(c, b) - s.sent(c, a)));
     }
-    // the ramp rises 10 per second; the sine crosses zero at 1 s
-    QVERIFY(std::abs(s.sent(0, 0.9) - s.sent(0, 0.3) - 6.0) < 1e-5);
-    QVERIFY(std::abs(s.sent(1, 1.01)) < 1e-9);
 
     s.button("pushButtonScopeCursors")->click();
     QVERIFY(!plot->cursorPlaced(0));
