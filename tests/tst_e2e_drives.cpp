@@ -263,17 +263,13 @@ void DrivesE2eTest::faultFlagsClearAndFaultReport()
     line = lastLineStarting(rig, feedbackPrefix);
     QVERIFY2(line.endsWith(QString::fromUtf8(" 故障：无")), qPrintable(line));
 
-    // a fault report lists the set bits under its headings
+    // a fault report reaches the log whole (its texts are the reaction texts' table)
     rig.sim.runOnSimThread([&] { rig.sim.drive(0)->sendFaultReport(0x85, 0x09); });
     QVERIFY(rig.waitForLog(QString::fromUtf8("  力矩标定拟合零偏过大")));
     const QString log = rig.log();
-    const QString report = log.mid(log.lastIndexOf(QString::fromUtf8("电机：1")));
-    QVERIFY(report.startsWith(QString::fromUtf8("电机：1")));
-    for (const char* part : {"故障：", "  电机温度过高", "  母线电压过低", "  编码器未标定", "警告：", "  电机高温预警"})
-        QVERIFY2(report.contains(QString::fromUtf8(part)), part);
-    for (const char* absent : {"驱动芯片故障", "母线电压过高", "HALL未标定", "力矩标定故障"})
-        QVERIFY2(!report.contains(QString::fromUtf8(absent)), absent);
-    QVERIFY(report.indexOf(QString::fromUtf8("编码器未标定")) < report.indexOf(QString::fromUtf8("警告：")));
+    const QString report = QString::fromUtf8("电机：1\n故障：\n  电机温度过高\n  母线电压过低\n  编码器未标定\n\n"
+                                             "警告：\n  电机高温预警\n  力矩标定拟合零偏过大");
+    QCOMPARE(log.mid(log.lastIndexOf(QString::fromUtf8("电机：1"))).left(report.size()), report);
 }
 
 void DrivesE2eTest::reporting()
