@@ -53,8 +53,6 @@ private slots:
     void commandFrames_data();
     void commandFrames();
     void motionCodesSaturate();
-    void floatCodes_data();
-    void floatCodes();
     void oddLines_data();
     void oddLines();
     void bufferStaysBounded();
@@ -170,30 +168,6 @@ void WireTest::motionCodesSaturate()
     CanFrame frame;
     codec::encodeMotion({0, 1, 0, 0, 0}, ranges, 1, codes, frame);
     QCOMPARE(codes[1], INT32_MAX);
-}
-
-void WireTest::floatCodes_data()
-{
-    QTest::addColumn<float>("x");
-    QTest::addColumn<float>("min");
-    QTest::addColumn<float>("max");
-    QTest::addColumn<uint>("code");
-    QTest::newRow("middle") << 0.0f << -12.57f << 12.57f << 32767u;
-    QTest::newRow("top") << 12.57f << -12.57f << 12.57f << 65535u;
-    QTest::newRow("bottom") << -12.57f << -12.57f << 12.57f << 0u;
-    QTest::newRow("below clamps to 0") << -20.0f << -12.57f << 12.57f << 0u;
-    QTest::newRow("one rad/s") << 1.0f << -50.0f << 50.0f << 33422u;
-}
-
-void WireTest::floatCodes()
-{
-    QFETCH(float, x);
-    QFETCH(float, min);
-    QFETCH(float, max);
-    QFETCH(uint, code);
-    QCOMPARE(codec::floatToUint(x, min, max, 16), uint32_t(code));
-    if (code > 0 && code < 65535)
-        QVERIFY(qAbs(codec::uintToFloat(code, min, max, 16) - x) < (max - min) / 65535.0f * 1.5f);
 }
 
 void WireTest::oddLines_data()

@@ -1,5 +1,5 @@
 // The firmware upgrade in process: the transfer driven directly through the
-// worker (information frame, blocks and padding, continue-from replies, the
+// worker (information frame, blocks and padding, a foreign line, the
 // finish frame, the size limits and the 65536-block image), the upgrade
 // buttons, and the window's reactions to the upgrade notifications.
 
@@ -96,13 +96,11 @@ class UpgradeTransferTest : public QObject {
 
 private slots:
     void twentyByteImage();
-    void blockReplies_data();
-    void blockReplies();
+    void foreignLineRepeatsTheBlock();
     void sizeLimits_data();
     void sizeLimits();
     void eraseFrameCarriesTheMcuId();
-    void finishOutcomes_data();
-    void finishOutcomes();
+    void unknownFinishReply();
     void fullSizeImageEndsInFinish();
     void stopDuringTransferSendsFinish();
     void eraseNeedsASoundImage_data();
@@ -135,33 +133,18 @@ void UpgradeTransferTest::twentyByteImage()
     QCOMPARE(w.pendingOp.load(), int(opOtaFinish));
 }
 
-void UpgradeTransferTest::blockReplies_data()
+// Every line while a block waits is its answer: a foreign one repeats the block and is shown as what it is.
+void UpgradeTransferTest::foreignLineRepeatsTheBlock()
 {
-    QTest::addColumn<QByteArray>("answer");  // to block 1
-    QTest::addColumn<QString>("next");        // the block sent next
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("state");
-    QTest::newRow("continue from block 5") << reply(13, 3 | 0x0F00, QByteArray::fromHex("0500000000000000"))
-                                           << "0d000503 8 292a2b2c2d2e2f30" << 5 << int(stOtaBlockResend);
-    // Every line while a block waits is its answer; a foreign field repeats the block, the line is shown as what it is.
-    QTest::newRow("a line from another drive") << reply(2, 9) << "0d000103 8 090a0b0c0d0e0f10" << 1 << int(stMotorFeedback);
-}
-
-void UpgradeTransferTest::blockReplies()
-{
-    QFETCH(QByteArray, answer);
-    QFETCH(QString, next);
-    QFETCH(int, index);
-    QFETCH(int, state);
     otaThread w;
     Sent sent(w);
     startTransfer(w, counting(100));
     w.getSerialData(reply(12, 3));
     w.getSerialData(reply(13, 3));
-    w.getSerialData(answer);
-    QCOMPARE(sent.frames.mid(2), (QStringList{"0d000103 8 090a0b0c0d0e0f10", next}));
-    QCOMPARE(int(w.blockIndex), index);
-    QCOMPARE(sent.states.last(), state);
+    w.getSerialData(reply(2, 9));
+    QCOMPARE(sent.frames.mid(2), (QStringList{"0d000103 8 090a0b0c0d0e0f10", "0d000103 8 090a0b0c0d0e0f10"}));
+    QCOMPARE(int(w.blockIndex), 1);
+    QCOMPARE(sent.states.last(), int(stMotorFeedback));
 }
 
 void UpgradeTransferTest::sizeLimits_data()
@@ -197,26 +180,16 @@ void UpgradeTransferTest::eraseFrameCarriesTheMcuId()
     QCOMPARE(int(w.ackFlag), 1);
 }
 
-void UpgradeTransferTest::finishOutcomes_data()
+// Neither success nor failure in the finish reply: the transfer's code is raised again.
+void UpgradeTransferTest::unknownFinishReply()
 {
-    QTest::addColumn<uint16_t>("fieldBits");
-    QTest::addColumn<QList<int>>("states");
-    QTest::newRow("success") << uint16_t(3) << QList<int>{stOtaSucceeded};
-    QTest::newRow("failure") << uint16_t(0x0F03) << QList<int>{stOtaFailed};
-    QTest::newRow("other: the code again") << uint16_t(0x0104) << QList<int>{stOtaTransferDone};
-}
-
-void UpgradeTransferTest::finishOutcomes()
-{
-    QFETCH(uint16_t, fieldBits);
-    QFETCH(QList<int>, states);
     otaThread w;
     w.targetId = 3;
     w.stateCode = stOtaTransferDone;
     w.execute(cmdOtaFinish);
     Sent sent(w);
-    w.getSerialData(reply(14, fieldBits, QByteArray::fromHex("0700000000000000")));
-    QCOMPARE(sent.states, states);
+    w.getSerialData(reply(14, 0x0104, QByteArray::fromHex("0700000000000000")));
+    QCOMPARE(sent.states, QList<int>{stOtaTransferDone});
     QCOMPARE(int(w.ackFlag), 1);
 }
 
@@ -438,8 +411,6 @@ void UpgradeTransferTest::outcomeResetsTheButton_data()
     QTest::addColumn<int>("barValue");
     QTest::newRow("success en") << int(stOtaSucceeded) << true << true << QString("Start the upgrade") << 12;
     QTest::newRow("failure zh: the bar stays") << int(stOtaFailed) << true << false << QString::fromUtf8("启动升级") << 7;
-    QTest::newRow("block unanswered: the bar stays")
-        << int(stOtaBlockUnanswered) << true << false << QString::fromUtf8("启动升级") << 7;
     QTest::newRow("success while idle: the button is not touched")
         << int(stOtaSucceeded) << false << false << QString("unchanged") << 12;
 }
