@@ -347,7 +347,6 @@ void WireTest::modelReport_data()
     QTest::newRow("0,5 → 37 R1") << 0 << 5 << 0 << 37 << 5.5f;
     QTest::newRow("0,6 → 38 R6") << 0 << 6 << 0 << 38 << 36.0f;
     QTest::newRow("2,7 → 27 unchanged") << 2 << 7 << 0 << 27 << 50.0f;
-    QTest::newRow("8 bits: 30,0,2 → 0 R4") << 30 << 0 << 2 << 0 << 14.0f;
 }
 
 void WireTest::modelReport()

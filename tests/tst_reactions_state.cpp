@@ -87,7 +87,6 @@ class TestStateReactions : public QObject {
 private slots:
     void codesWithoutReaction_data();
     void codesWithoutReaction();
-    void tableSignalsRestored();
     void detection();
     void deviceOutcomes_data();
     void deviceOutcomes();
@@ -122,15 +121,6 @@ void TestStateReactions::codesWithoutReaction()
     QCOMPARE(snapshot(w), before);
     QCOMPARE(spy.size(), 0);
     QVERIFY(!w.ui->tableWidgetPara->signalsBlocked());
-}
-
-void TestStateReactions::tableSignalsRestored()
-{
-    MainWindow w;
-    for (int code : {0, 28, 59, 57, 16, 63}) {
-        w.worker.raiseState(code);
-        QVERIFY(!w.ui->tableWidgetPara->signalsBlocked());
-    }
 }
 
 void TestStateReactions::detection()
