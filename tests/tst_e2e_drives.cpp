@@ -282,21 +282,15 @@ void DrivesE2eTest::reporting()
     rig.sim.drives = {drive};
     QVERIFY(rig.ready());
     rig.sim.clearObservations();
-    const auto dataOf = [](const CanFrame& f) { return QByteArray(reinterpret_cast<const char*>(f.data), f.length); };
 
-    // period 20 ms: code 3
+    // the frames' bytes are the frame rules' table; here the drive takes them
     rig.widget<QLineEdit>("lineEdit_timer")->setText("20");
     rig.click("pushButton_time");
-    QVERIFY(rig.sawFrame([](const CanFrame& f) { return commType(f.id) == 18; }));
-    const CanFrame period = rig.framesOfType(18).value(0);
-    QCOMPARE(int(readLe16(period.data)), 0x7026);
-    QCOMPARE(readLe32(period.data + 4), uint32_t(3));
     QVERIFY(waitOnSim(rig, [](SimDrive& d) { return d.reportPeriodMs == 20; }));
 
     const int before = countIn(rig, feedbackPrefix);
     rig.click("pushButton_17");
     QVERIFY(rig.sawFrame([&](const CanFrame& f) { return commType(f.id) == type && destination(f.id) == 1; }));
-    QCOMPARE(dataOf(rig.framesOfType(type).value(0)), QByteArray::fromHex("01020304050601"));
     // periodic type 24 frames become feedback lines
     QVERIFY(QTest::qWaitFor([&] { return countIn(rig, feedbackPrefix) >= before + 10; }, 5000));
     const QString line = lastLineStarting(rig, feedbackPrefix);
@@ -305,7 +299,6 @@ void DrivesE2eTest::reporting()
     rig.click("pushButton_17");
     QVERIFY(waitOnSim(rig, [](SimDrive& d) { return !d.reporting; }));
     QCOMPARE(rig.framesOfType(type).size(), 2);
-    QCOMPARE(dataOf(rig.framesOfType(type).value(1)), QByteArray::fromHex("01020304050600"));
     // a round trip behind the last periodic frame, then the lines stay as they are
     rig.click("pushButtonZeroMech");
     QVERIFY(rig.waitForLog(QString::fromUtf8("设置机械零位成功!") + defaultEntry));
