@@ -136,9 +136,6 @@ private slots:
     void streamBits();
     void nameBeyondCountRaisesOnEachFrame();
     void nameWithoutItsMiddleFrameIsNotStored();
-    void limits_data();
-    void limits();
-    void valueBytes();
     void endFrameCounts_data();
     void endFrameCounts();
     void incompleteEntries_data();
@@ -151,7 +148,6 @@ private slots:
     void requests();
     void readReplies_data();
     void readReplies();
-    void textValueInFourChunks();
     void writeFrames_data();
     void writeFrames();
     void replyJudgement_data();
@@ -231,60 +227,6 @@ void ParamsTransferTest::nameWithoutItsMiddleFrameIsNotStored()
     for (const CanFrame& f : named(0x2000, "ABCDEFGHIJKLMNOP"))
         feed(w, f);
     QCOMPARE(w.writableParams[0].name, QString("ABCDEFGHIJKLMNOP"));
-}
-
-void ParamsTransferTest::limits_data()
-{
-    QTest::addColumn<int>("exponent");
-    QTest::addColumn<int>("rawMin");
-    QTest::addColumn<int>("rawMax");
-    QTest::addColumn<float>("minValue");
-    QTest::addColumn<float>("maxValue");
-    QTest::addColumn<int>("decimals");
-    QTest::newRow("exponent -2") << -2 << -1000 << 1000 << -10.0f << 10.0f << 2;
-    QTest::newRow("exponent 1") << 1 << 5 << 5 << 50.0f << 50.0f << 0;
-    QTest::newRow("exponent 0") << 0 << 0 << 255 << 0.0f << 255.0f << 0;
-    QTest::newRow("exponent 3") << 3 << -2 << 32 << -2000.0f << 32000.0f << 0;
-}
-
-void ParamsTransferTest::limits()
-{
-    QFETCH(int, exponent);
-    QFETCH(int, rawMin);
-    QFETCH(int, rawMax);
-    QFETCH(float, minValue);
-    QFETCH(float, maxValue);
-    QFETCH(int, decimals);
-    otaThread w;
-    const auto lo = uint16_t(int16_t(rawMin));
-    const auto hi = uint16_t(int16_t(rawMax));
-    // type float (6), attribute 5 in bits 5..7
-    feed(w, desc(3, 0x2000, {uint8_t(lo), uint8_t(lo >> 8), uint8_t(hi), uint8_t(hi >> 8), uint8_t(int8_t(exponent)),
-                             uint8_t(6 | (5 << 5))}));
-    const WritableParamEntry& e = w.writableParams[0];
-    QCOMPARE(e.minValue, minValue);
-    QCOMPARE(e.maxValue, maxValue);
-    QCOMPARE(int(e.decimals), decimals);
-    QCOMPARE(e.valueType, 6u);
-    QCOMPARE(int(e.attribute), 5);
-}
-
-void ParamsTransferTest::valueBytes()
-{
-    otaThread w;
-    feed(w, desc(4, 0x3000, {0, vtInt64, 1, 2, 3, 4}));
-    feed(w, desc(5, 0x3000, {0, 0, 5, 6, 7, 8}));
-    feed(w, desc(4, 0x3001, {0, vtUint16, 0x34, 0x12, 0, 0}));
-    feed(w, desc(6, 0x1000, {'F', 'W', ' ', '3', '.', '4'}));
-    feed(w, desc(7, 0x1000, {'.', '1', 0, 0, 0, 0}));
-    feed(w, desc(8, 0x1000, {0, 0, 0, 0}));
-    QCOMPARE(uint(w.paramErrorFlags), 0u);
-    QCOMPARE(w.readOnlyStrings[0].valueText, QString("FW 3.4.1"));
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(w.readOnlyParams[0].value), 8), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
-    QCOMPARE(w.readOnlyParams[0].valueType, uint32_t(vtInt64));
-    QCOMPARE(w.readOnlyParams[1].value[0], uint8_t(0x34));
-    QCOMPARE(w.readOnlyParams[1].value[1], uint8_t(0x12));
-    QCOMPARE(int(w.kindCount[ReadOnlyParam]), 2);
 }
 
 void ParamsTransferTest::endFrameCounts_data()
@@ -487,21 +429,6 @@ void ParamsTransferTest::readReplies()
     int64_t stored = 0;
     std::memcpy(&stored, r.w.writableParams[0].value, 8);
     QCOMPARE(QString::number(stored), value);
-}
-
-void ParamsTransferTest::textValueInFourChunks()
-{
-    Rig r;
-    r.w.kindCount[ReadOnlyString] = 2;
-    r.request(cmdReadParaNext, 1, 1);
-    const char* text = "FW 3.4.1 release";
-    for (uint8_t c = 0; c < 4; ++c) {
-        QVERIFY(r.states.isEmpty());
-        const char* p = text + 4 * c;
-        r.reply(9, 0, {0x01, 0x10, 10, c, uint8_t(p[0]), uint8_t(p[1]), uint8_t(p[2]), uint8_t(p[3])});
-    }
-    QCOMPARE(r.states, QList<int>{stParaReadOk});
-    QCOMPARE(r.w.readOnlyStrings[1].valueText, QString(text));
 }
 
 void ParamsTransferTest::writeFrames_data()

@@ -230,6 +230,7 @@ void ParamsWindowTest::readAll()
     QVERIFY(t.download());
     t.drive.table.kinds[3][0].value = SimParamTable::encode(6, 40.25);
     t.drive.table.kinds[0][1].value = QByteArray("Bench 7").leftJustified(16, '\0');
+    t.drive.table.kinds[1][2].value = QByteArray("Built 2027-01-05");  // a whole read-only text: four chunks
     t.button("pushButtonReadPara")->click();
     QVERIFY(!t.button("pushButtonReadPara")->isEnabled());
     QVERIFY(t.waitInfo(QString::fromUtf8("成功读取所有参数！")));
@@ -238,6 +239,7 @@ void ParamsWindowTest::readAll()
     QCOMPARE(t.drive.table.readCodes.last(), uint16_t(0x3005));
     QCOMPARE(t.value(ReadOnlyParam, 0)->text(), QString("40.250000"));
     QCOMPARE(t.value(WritableString, 1)->text(), QString("Bench 7"));
+    QCOMPARE(t.value(ReadOnlyString, 2)->text(), QString("Built 2027-01-05"));
     QVERIFY(t.button("pushButtonReadPara")->isEnabled());
     QVERIFY(!t.w.readAllActive);
 }
