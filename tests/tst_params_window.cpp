@@ -192,7 +192,7 @@ void ParamsWindowTest::downloadBuildsTheTable()
     QCOMPARE(table->rowCount(), 2 + 3 + 14 + 6);
     QCOMPARE(params, 5);
     const QStringList rows{row(0), row(2), row(params), row(params + 2), row(params + 5), row(params + 6),
-                           row(params + 7), row(params + 9), row(params + 12), row(readOnly)};
+                           row(params + 7), row(params + 9), row(params + 12), row(readOnly), row(readOnly + 2)};
     QCOMPARE(rows, (QStringList{QString::fromUtf8("0X0000|DriveName|String|读/写|||Axis-A editable #a0f446"),
                                 QString::fromUtf8("0X1000|HardwareVer|String|只读|||HW 1.2 #d4e8c8"),
                                 QString::fromUtf8("0X2000|ScopeCh1|uint8|配置|255|0|5 #63e2ee"),
@@ -202,7 +202,8 @@ void ParamsWindowTest::downloadBuildsTheTable()
                                 QString::fromUtf8("0X2007|CurrentKi|double|读/写|10.00|-10.00|0.125000000000 editable #63e2ee"),
                                 QString::fromUtf8("0X2009|TorqueTrim|int16|读/写|1000|-1000|-12 editable #63e2ee"),
                                 QString::fromUtf8("0X200c|SerialNo|uint64|读/写|3000000000|0|1000000000 editable #63e2ee"),
-                                QString::fromUtf8("0X3000|Temperature|float|只读|||31.200001 #bbd5d7")}));
+                                QString::fromUtf8("0X3000|Temperature|float|只读|||31.200001 #bbd5d7"),
+                                QString::fromUtf8("0X3002|Position|double|只读|||0.500000000000 #bbd5d7")}));
 
     // selectors: none, writable parameters after the frequency entry, read-only parameters
     QCOMPARE(t.w.channelNames.size(), 1 + 11 + 6);
