@@ -134,7 +134,7 @@ class ParamsTransferTest : public QObject {
 private slots:
     void streamBits_data();
     void streamBits();
-    void nameBeyondCountRaisesOnEachFrame();
+    void entriesBeyondTheCountOrTheStorage();
     void nameWithoutItsMiddleFrameIsNotStored();
     void endFrameCounts_data();
     void endFrameCounts();
@@ -143,7 +143,6 @@ private slots:
     void timeoutOutcomes_data();
     void timeoutOutcomes();
     void strayEndFrameAcknowledgesNothingElse();
-    void countNeverPassesTheStorage();
     void requests_data();
     void requests();
     void readReplies_data();
@@ -197,7 +196,7 @@ void ParamsTransferTest::streamBits()
     QCOMPARE(int(w.kindCount[WritableParam]), writableParams);
 }
 
-void ParamsTransferTest::nameBeyondCountRaisesOnEachFrame()
+void ParamsTransferTest::entriesBeyondTheCountOrTheStorage()
 {
     otaThread w;
     for (const CanFrame& f : named(0x0000, "a") + named(0x0001, "b"))
@@ -211,8 +210,18 @@ void ParamsTransferTest::nameBeyondCountRaisesOnEachFrame()
     }
     QCOMPARE(raised, 3);
     QCOMPARE(int(w.kindCount[WritableString]), 2);
-    feed(w, endFrame(0, 3, 0, 0, 0));
+
+    // the count never passes the storage
+    w.paramErrorFlags = 0;
+    for (uint16_t i = 2; i < 32; ++i)
+        feed(w, desc(0, i));
+    QCOMPARE(uint(w.paramErrorFlags), 0u);
+    feed(w, desc(0, 32));
+    QCOMPARE(uint(w.paramErrorFlags), uint(deBeyondCapacity));
+    QCOMPARE(int(w.kindCount[WritableString]), 32);
+    feed(w, endFrame(0, 33, 0, 0, 0));
     QVERIFY(w.paramErrorFlags & deWritableStringCount);
+    QCOMPARE(w.stateCode, int(stParaTableError));
 }
 
 void ParamsTransferTest::nameWithoutItsMiddleFrameIsNotStored()
@@ -330,19 +339,6 @@ void ParamsTransferTest::strayEndFrameAcknowledgesNothingElse()
     feed(w, endFrame(0, 0, 0, 0, 0));
     QCOMPARE(int(w.pendingOp), int(opSetCanId));
     QCOMPARE(int(w.ackFlag), 0);
-}
-
-void ParamsTransferTest::countNeverPassesTheStorage()
-{
-    otaThread w;
-    for (uint16_t i = 0; i < 32; ++i)
-        feed(w, desc(0, i));
-    QCOMPARE(uint(w.paramErrorFlags), 0u);
-    feed(w, desc(0, 32));
-    QCOMPARE(uint(w.paramErrorFlags), uint(deBeyondCapacity));
-    QCOMPARE(int(w.kindCount[WritableString]), 32);
-    feed(w, endFrame(0, 33, 0, 0, 0));
-    QCOMPARE(w.stateCode, int(stParaTableError));
 }
 
 void ParamsTransferTest::requests_data()

@@ -47,14 +47,18 @@ QByteArray leFloat(float f)
 
 struct Recorder {
     QList<int> states;
-    QList<CanFrame> sent;
+    QStringList sent;  // identifier, length and data of each frame written
     int emissions = 0;
     int failures = 0;
     explicit Recorder(otaThread& worker)
     {
         QObject::connect(&worker, &otaThread::sendState, [this, &worker] { states << worker.stateCode; });
         QObject::connect(&worker, &otaThread::WriteToSerial,
-                         [this](QByteArray d, qint16) { sent << adapterline::parseDataLine(d); });
+                         [this](QByteArray d, qint16) {
+                             const CanFrame f = adapterline::parseDataLine(d);
+                             sent << QString("%1 %2 ").arg(f.id, 8, 16, QChar('0')).arg(f.length)
+                                         + QByteArray(reinterpret_cast<const char*>(f.data), 8).toHex(' ');
+                         });
         QObject::connect(&worker, &otaThread::scopeToShow, [this](QVector<QCPGraphData>*) { ++emissions; });
         QObject::connect(&worker, &otaThread::waveFileFailed, [this] { ++failures; });
     }
@@ -251,14 +255,8 @@ void ScopeProtocolTest::hostFrames()
     worker.execute(cmdScopeFrequency);
     worker.execute(cmdScopeStart);
     worker.execute(cmdScopeStop);
-    QCOMPARE(out.sent.size(), 3);
-    const uint32_t ids[3] = {0x0A00FD05u, 0x0A02FD05u, 0x0A03FD05u};
-    const char* data[3] = {"28 0a 11 00 00 10 0e 00", "00 00 00 00 00 00 00 00", "00 00 00 00 00 00 00 00"};
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(out.sent[i].id, ids[i]);
-        QCOMPARE(int(out.sent[i].length), 8);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(out.sent[i].data), 8).toHex(' '), QByteArray(data[i]));
-    }
+    QCOMPARE(out.sent, (QStringList{"0a00fd05 8 28 0a 11 00 00 10 0e 00", "0a02fd05 8 00 00 00 00 00 00 00 00",
+                                    "0a03fd05 8 00 00 00 00 00 00 00 00"}));
     QCOMPARE(worker.pendingOp.load(), int(opScopeStop));
     worker.execute(cmdScopeFrequency);
     QCOMPARE(worker.pendingOp.load(), int(opScopeConfig));
@@ -283,13 +281,7 @@ void ScopeProtocolTest::channelGroups()
     QCOMPARE(worker.pendingOp.load(), int(opScopeConfig));
     // the drive's reply to the first group asks for the next one
     worker.getSerialData(driveFrame(1, 0, 0, QByteArray(8, '\0')));
-    QCOMPARE(out.sent.size(), 2);
-    QCOMPARE(out.sent[0].id, 0x0A51FD01u);
-    QCOMPARE(out.sent[1].id, 0x0A55FD01u);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(out.sent[0].data), 8).toHex(' '),
-             QByteArray("10 20 11 20 12 20 13 20"));
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(out.sent[1].data), 8).toHex(' '),
-             QByteArray("14 20 15 20 00 00 00 00"));
+    QCOMPARE(out.sent, (QStringList{"0a51fd01 8 10 20 11 20 12 20 13 20", "0a55fd01 8 14 20 15 20 00 00 00 00"}));
     QCOMPARE(int(worker.scopeConfigCursor), 8);
     QVERIFY(out.states.isEmpty());
 }
