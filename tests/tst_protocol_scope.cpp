@@ -237,12 +237,6 @@ void ScopeProtocolTest::emissionAndWindow()
     QFETCH(int, capacity);
     QCOMPARE(int(emissionPeriod(uint16_t(frequency))), emitEvery);
     QCOMPARE(int(windowPoints(uint16_t(frequency))), capacity);
-
-    // the configuration reply applies them
-    otaThread worker;
-    configure(worker, int16AndFloat(), uint16_t(frequency));
-    QCOMPARE(int(worker.emitEvery), emitEvery);
-    QCOMPARE(int(worker.windowCapacity), capacity);
 }
 
 void ScopeProtocolTest::hostFrames()
