@@ -261,54 +261,13 @@ void transposeBlock(const QRgb* column, qsizetype columnStride, Quad rows[4])
     rows[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
 }
 
-// Rows rowFrom..rowTo of the column-major buffer into row-major pixels, four
-// by four. Overlaying, only painted (non-zero) pixels are written.
-template <bool overlay>
-void copyRows(const QRgb* buffer, int columnHeight, QSize size, QRgb* pixels, qsizetype stride, int rowFrom,
-              int rowTo)
-{
-    const int width = size.width(), height = size.height();
-    const int wholeColumns = width / 4 * 4;
-    for (int y = std::max(rowFrom, 0) / 4 * 4; y <= std::min(rowTo, height - 1); y += 4) {
-        if (y + 4 <= height) {
-            for (int x = 0; x < wholeColumns; x += 4) {
-                Quad rows[4];
-                transposeBlock(buffer + qsizetype(x) * columnHeight + y, columnHeight, rows);
-                for (int i = 0; i < 4; ++i) {
-                    QRgb* out = pixels + (y + i) * stride + x;
-                    if (overlay) {
-                        Quad under;
-                        std::memcpy(&under, out, sizeof under);
-                        const Quad painted = reinterpret_cast<Quad>(rows[i] != 0);
-                        rows[i] = (rows[i] & painted) | (under & ~painted);
-                    }
-                    std::memcpy(out, &rows[i], sizeof rows[i]);
-                }
-            }
-        }
-        for (int row = y; row < std::min(y + 4, height); ++row)
-            for (int x = row < height / 4 * 4 ? wholeColumns : 0; x < width; ++x) {
-                const QRgb pixel = buffer[qsizetype(x) * columnHeight + row];
-                if (!overlay || pixel)
-                    pixels[row * stride + x] = pixel;
-            }
-    }
-}
-
 }  // namespace
 
 void EnvelopeCanvas::begin(const QRect& area)
 {
     layers.clear();
-    if (area.size() != plotArea.size() || image.isNull()) {
+    if (area.size() != plotArea.size() || image.isNull())
         image = QImage(area.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        // Whole blocks of four both ways, so the transpose needs no edge cases.
-        columnHeight = (image.height() + 3) / 4 * 4;
-        columns.fill(0, (image.width() + 3) / 4 * 4 * columnHeight);
-        columnsTop = imageTop = 0;
-        columnsBottom = imageBottom = -1;
-    }
     plotArea = area;
 }
 
@@ -321,82 +280,105 @@ void EnvelopeCanvas::add(const QRect& area, const QColor& color, const ColumnSpa
     layers.append({color.rgba() | 0xFF000000u, &spans});
 }
 
-void EnvelopeCanvas::fillColumns()
+EnvelopeCanvas::Interval EnvelopeCanvas::fillColumn(int x, QRgb* column, int height)
 {
-    const int width = image.width();
-    const int height = image.height();
-    QRgb* buffer = columns.data();  // column-major: each pixel column is contiguous, filled by runs
-    if (columnsBottom >= columnsTop)
-        for (int x = 0; x < width; ++x)
-            std::fill(buffer + qsizetype(x) * columnHeight + columnsTop,
-                      buffer + qsizetype(x) * columnHeight + columnsBottom + 1, QRgb(0));
-    int top = height, bottom = -1;
-
     // Topmost channel first; each later (lower) one fills only rows still free.
-    struct Interval {
-        int top, bottom;
-    };
-    QVector<Interval> takenRows(layers.size() + 1), nextRows(layers.size() + 1);
     Interval* taken = takenRows.data();
     Interval* next = nextRows.data();
-    for (int x = 0; x < width; ++x) {
-        QRgb* column = buffer + qsizetype(x) * columnHeight;
-        int takenCount = 0;
-        for (int l = layers.size() - 1; l >= 0; --l) {
-            const ColumnSpans& spans = *layers[l].spans;
-            if (x >= spans.width() || spans.isEmpty(x))
+    int takenCount = 0;
+    Interval painted{height, -1};
+    for (int l = layers.size() - 1; l >= 0; --l) {
+        const ColumnSpans& spans = *layers[l].spans;
+        if (x >= spans.width() || spans.isEmpty(x))
+            continue;
+        const int from = spans.top(x);
+        const int to = std::min(spans.bottom(x), height - 1);
+        const QRgb color = layers[l].color;
+        int row = from;
+        for (int t = 0; t < takenCount && row <= to; ++t) {
+            if (taken[t].bottom < row)
                 continue;
-            const int from = spans.top(x);
-            const int to = std::min(spans.bottom(x), height - 1);
-            const QRgb color = layers[l].color;
-            int row = from;
-            for (int t = 0; t < takenCount && row <= to; ++t) {
-                if (taken[t].bottom < row)
-                    continue;
-                std::fill(column + row, column + std::max(row, std::min(taken[t].top, to + 1)), color);
-                row = std::max(row, taken[t].bottom + 1);
-            }
-            if (row <= to)
-                std::fill(column + row, column + to + 1, color);
-            // Keep the taken rows sorted and merged.
-            Interval merged{from, to};
-            int out = 0;
-            bool placed = false;
-            for (int t = 0; t < takenCount; ++t) {
-                if (taken[t].bottom + 1 < merged.top) {
-                    next[out++] = taken[t];
-                } else if (merged.bottom + 1 < taken[t].top) {
-                    if (!placed) {
-                        next[out++] = merged;
-                        placed = true;
-                    }
-                    next[out++] = taken[t];
-                } else {
-                    merged.top = std::min(merged.top, taken[t].top);
-                    merged.bottom = std::max(merged.bottom, taken[t].bottom);
-                }
-            }
-            if (!placed)
-                next[out++] = merged;
-            std::copy(next, next + out, taken);
-            takenCount = out;
-            top = std::min(top, from);
-            bottom = std::max(bottom, to);
+            std::fill(column + row, column + std::max(row, std::min(taken[t].top, to + 1)), color);
+            row = std::max(row, taken[t].bottom + 1);
         }
+        if (row <= to)
+            std::fill(column + row, column + to + 1, color);
+        // Keep the taken rows sorted and merged.
+        Interval merged{from, to};
+        int out = 0;
+        bool placed = false;
+        for (int t = 0; t < takenCount; ++t) {
+            if (taken[t].bottom + 1 < merged.top) {
+                next[out++] = taken[t];
+            } else if (merged.bottom + 1 < taken[t].top) {
+                if (!placed) {
+                    next[out++] = merged;
+                    placed = true;
+                }
+                next[out++] = taken[t];
+            } else {
+                merged.top = std::min(merged.top, taken[t].top);
+                merged.bottom = std::max(merged.bottom, taken[t].bottom);
+            }
+        }
+        if (!placed)
+            next[out++] = merged;
+        std::copy(next, next + out, taken);
+        takenCount = out;
+        painted.top = std::min(painted.top, from);
+        painted.bottom = std::max(painted.bottom, to);
     }
+    return painted;
+}
 
-    columnsTop = top;
-    columnsBottom = bottom;
+void EnvelopeCanvas::paintOver(QRgb* origin, qsizetype stride)
+{
+    const int width = plotArea.width();
+    const int height = plotArea.height();
+    if (width <= 0 || height <= 0)
+        return;  // a plot squeezed to nothing
+    // Four columns at a time are filled as contiguous runs in a small column-major
+    // tile that stays in the cache, then turned into rows four by four.
+    const int tileHeight = (height + 3) / 4 * 4;
+    tile.assign(size_t(4 * tileHeight), 0);
+    takenRows.resize(layers.size() + 1);
+    nextRows.resize(layers.size() + 1);
+    for (int x0 = 0; x0 < width; x0 += 4) {
+        const int columnsHere = std::min(4, width - x0);
+        int top = tileHeight, bottom = -1;
+        for (int c = 0; c < columnsHere; ++c) {
+            const Interval painted = fillColumn(x0 + c, tile.data() + c * tileHeight, height);
+            top = std::min(top, painted.top);
+            bottom = std::max(bottom, painted.bottom);
+        }
+        for (int y = top / 4 * 4; y <= bottom; y += 4) {
+            if (columnsHere == 4 && y + 4 <= height) {
+                Quad rows[4];
+                transposeBlock(tile.data() + y, tileHeight, rows);
+                for (int i = 0; i < 4; ++i) {
+                    QRgb* out = origin + (y + i) * stride + x0;
+                    Quad under;
+                    std::memcpy(&under, out, sizeof under);
+                    const Quad painted = reinterpret_cast<Quad>(rows[i] != 0);
+                    rows[i] = (rows[i] & painted) | (under & ~painted);
+                    std::memcpy(out, &rows[i], sizeof rows[i]);
+                }
+            } else {
+                for (int row = y; row < std::min(y + 4, height); ++row)
+                    for (int c = 0; c < columnsHere; ++c)
+                        if (const QRgb pixel = tile[size_t(c * tileHeight + row)])
+                            origin[row * stride + x0 + c] = pixel;
+            }
+        }
+        for (int c = 0; c < columnsHere && bottom >= 0; ++c)
+            std::fill(tile.data() + c * tileHeight + top, tile.data() + c * tileHeight + bottom + 1, QRgb(0));
+    }
 }
 
 const QImage& EnvelopeCanvas::compose()
 {
-    fillColumns();
-    // Over the rows painted now or last time, so nothing of the last image stays.
-    copyRows<false>(columns.constData(), columnHeight, image.size(), reinterpret_cast<QRgb*>(image.bits()),
-                    image.bytesPerLine() / 4, std::min(columnsTop, imageTop), std::max(columnsBottom, imageBottom));
-    imageTop = columnsTop;
-    imageBottom = columnsBottom;
+    image.fill(Qt::transparent);
+    paintOver(reinterpret_cast<QRgb*>(image.bits()), image.bytesPerLine() / 4);
     return image;
 }
 
@@ -405,9 +387,7 @@ bool EnvelopeCanvas::composeOnto(QImage& target)
     if ((target.format() != QImage::Format_RGB32 && target.format() != QImage::Format_ARGB32_Premultiplied)
         || target.devicePixelRatio() != 1.0 || layers.isEmpty() || !target.rect().contains(plotArea))
         return false;
-    fillColumns();
     const qsizetype stride = target.bytesPerLine() / 4;
-    QRgb* origin = reinterpret_cast<QRgb*>(target.bits()) + plotArea.top() * stride + plotArea.left();
-    copyRows<true>(columns.constData(), columnHeight, image.size(), origin, stride, columnsTop, columnsBottom);
+    paintOver(reinterpret_cast<QRgb*>(target.bits()) + plotArea.top() * stride + plotArea.left(), stride);
     return true;
 }

@@ -100,7 +100,13 @@ public:
 
 private:
     void begin(const QRect& area);
-    void fillColumns();
+    struct Interval {
+        int top, bottom;
+    };
+    // Column x of the plot area into `column`, each pixel the topmost channel's; the rows painted.
+    Interval fillColumn(int x, QRgb* column, int height);
+    // The channels' pixels over the image whose area's top-left pixel is `origin`; others are left as they are.
+    void paintOver(QRgb* origin, qsizetype stride);
     struct Layer {
         QRgb color;
         const ColumnSpans* spans;
@@ -108,8 +114,6 @@ private:
     QRect plotArea;
     QImage image;
     QVector<Layer> layers;
-    QVector<QRgb> columns;  // the same pixels column by column, where the spans are filled
-    int columnHeight = 0;   // rows per column there: the image's, rounded up to four
-    int columnsTop = 0, columnsBottom = -1;  // rows of `columns` painted last time, to clear
-    int imageTop = 0, imageBottom = -1;      // rows of `image` painted by the last compose
+    std::vector<QRgb> tile;  // four columns, each contiguous, where the spans are filled
+    QVector<Interval> takenRows, nextRows;
 };

@@ -107,14 +107,17 @@ void EnvelopeGraph::draw(QCPPainter* painter)
     const auto x = [&](double key) { return x0 + (key - range.lower) * xSlope; };
     const auto y = [&](double value) { return y0 + (value - values.lower) * ySlope; };
     bool joined = false;
-    double lastX = 0, lastY = 0;
+    double penX = 0, penY = 0;
+    const auto moveTo = [&](double px, double py) {
+        penX = px;
+        penY = py;
+    };
     const auto joinTo = [&](double px, double py) {
         if (joined)
-            spans.coverSegment(lastX, lastY, px, py);
+            spans.coverSegment(penX, penY, px, py);
         else
             spans.cover(px, py, py);
-        lastX = px;
-        lastY = py;
+        moveTo(px, py);
         joined = true;
     };
     const QVector<QCPGraphData>& points = envelope.window();
@@ -129,9 +132,13 @@ void EnvelopeGraph::draw(QCPPainter* painter)
                     joinTo(x(p->key), y(p->value));
             continue;
         }
-        joinTo(x(bin->firstKey), y(bin->first));
+        const double firstX = x(bin->firstKey), lastX = x(bin->lastKey);
+        joinTo(firstX, y(bin->first));
         spans.cover(x((bin->firstKey + bin->lastKey) / 2), y(bin->min), y(bin->max));
-        joinTo(x(bin->lastKey), y(bin->last));
+        if (std::floor(firstX) == std::floor(lastX))
+            moveTo(lastX, y(bin->last));  // within one column the span covers the join
+        else
+            joinTo(lastX, y(bin->last));
     }
     canvas->add(area, mPen.color(), spans);
     envelopeDrawn = true;

@@ -296,6 +296,11 @@ void ScopeEnvelopeTest::screenShowsWhatExportWrites()
     // Tick labels are cached pictures on screen and drawn afresh in an export: the plot area is compared.
     const QRect area = plot.axisRect()->rect();
     QCOMPARE(screen.copy(area), exported.copy(area));
+    // A plot squeezed too small for any plot area paints nothing there, and goes on.
+    plot.setViewport(QRect(0, 0, 40, 12));
+    plot.replot(QCustomPlot::rpImmediateRefresh);
+    QVERIFY(plot.axisRect()->rect().height() <= 0);
+    QVERIFY(!plot.toPixmap().isNull());
 }
 
 QTEST_MAIN(ScopeEnvelopeTest)
