@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include "support/ruletable.h"
 #include "controls/commandframes.h"
 
 using namespace commandframes;
@@ -17,11 +18,8 @@ private slots:
 // Every frame and field rule as one text: what the code gives, as written in the row.
 void TestControlFrames::rules_data()
 {
-    QTest::addColumn<QString>("actual");
-    QTest::addColumn<QString>("expected");
-    const auto row = [](const char* name, const QString& actual, const QString& expected) {
-        QTest::newRow(name) << actual << expected;
-    };
+    ruletable::columns();
+    const auto row = ruletable::row;
     const auto z = [](const char* s) { return QString::fromUtf8(s); };
     const auto frame = [](const CanFrame& f) {  // identifier, length, all eight data bytes
         return QStringLiteral("%1 %2 ").arg(f.id, 8, 16, QLatin1Char('0')).arg(f.length)
@@ -121,9 +119,7 @@ void TestControlFrames::rules_data()
 
 void TestControlFrames::rules()
 {
-    QFETCH(QString, actual);
-    QFETCH(QString, expected);
-    QCOMPARE(actual, expected);
+    ruletable::compareRow();
 }
 
 QTEST_GUILESS_MAIN(TestControlFrames)

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include "support/ruletable.h"
 #include "ui/statustexts.h"
 
 using namespace statustexts;
@@ -56,11 +57,8 @@ QString deviceCode(int code) { return both(deviceCodeText(code)) + (deviceCodeTa
 
 void TestReactionTexts::texts_data()
 {
-    QTest::addColumn<QString>("actual");
-    QTest::addColumn<QString>("expected");
-    const auto row = [](const char* name, const QString& actual, const QString& expected) {
-        QTest::newRow(name) << actual << expected;
-    };
+    ruletable::columns();
+    const auto row = ruletable::row;
 
     row("feedback: motor, no fault, English", feedback(2, {}, true),
         "Motor:1 Location:1.5000 speed:0.0000 Torque:-0.2500 model:MOTOR temperature 31.2000 Fault:None");
@@ -172,9 +170,7 @@ void TestReactionTexts::texts_data()
 
 void TestReactionTexts::texts()
 {
-    QFETCH(QString, actual);
-    QFETCH(QString, expected);
-    QCOMPARE(actual, expected);
+    ruletable::compareRow();
 }
 
 QTEST_GUILESS_MAIN(TestReactionTexts)

@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include "support/ruletable.h"
 #include "protocol/firmwareimage.h"
 #include "protocol/intelhex.h"
 
@@ -43,11 +44,8 @@ private slots:
 // Every helper's result as one text, as written in the row.
 void UpgradeImageTest::rules_data()
 {
-    QTest::addColumn<QString>("actual");
-    QTest::addColumn<QString>("expected");
-    const auto row = [](const char* name, const QString& actual, const QString& expected) {
-        QTest::newRow(name) << actual << expected;
-    };
+    ruletable::columns();
+    const auto row = ruletable::row;
     const auto hex = [](const std::function<void(uint8_t*)>& fill) {  // eight bytes written over a stale buffer
         uint8_t out[8];
         std::fill(out, out + 8, 0xAA);
@@ -105,9 +103,7 @@ void UpgradeImageTest::rules_data()
 
 void UpgradeImageTest::rules()
 {
-    QFETCH(QString, actual);
-    QFETCH(QString, expected);
-    QCOMPARE(actual, expected);
+    ruletable::compareRow();
 }
 
 void UpgradeImageTest::readImage_data()
