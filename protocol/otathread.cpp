@@ -195,6 +195,7 @@ void otaThread::getSerialData(QByteArray bytes)
         decodeLine(line);
         qCDebug(lcWire) << "rxHex:" << line.toHex();
     });
+    writeWaveLines();
     if (rxClearCount != clearsBefore)
         return;  // a command dropped the partial line while we decoded
     work.append(rxBuffer);

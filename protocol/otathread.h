@@ -28,6 +28,9 @@
 // A stop request is repeated, and its confirmation awaited, this long at most.
 constexpr uint32_t scopeStopLimitMs = 1000;
 constexpr uint32_t maxFirmwareSize = 524288;
+// Wave lines written together once this many bytes wait: with the longest line
+// (eight doubles in full) a batch stays under the 4096 bytes a pipe takes whole.
+constexpr int waveBatchBytes = 1024;
 
 namespace pending {
 struct Row;
@@ -200,7 +203,9 @@ private:
     void completeConfiguration();                         // scopestream.cpp, the last channel reply
     void decodeSample();                                  // scopestream.cpp
     void failWaveFile(recordfile::WriteFailure cause);
-    QByteArray waveLine;                                  // reused for every sample's line
+    void writeWaveLines();                                // the lines decoded since the last write
+    QByteArray waveLines;                                 // reused for every batch of lines
+    uint32_t waveLineCount = 0;                           // lines in it
 
     // Hands work from the run loop to the GUI thread, in order; the queue's own
     // lock makes each handover visible to the other thread.

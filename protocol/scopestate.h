@@ -68,7 +68,7 @@ struct ScopeState {
     uint32_t sampleCount = 0;
     bool windowFull = false;
 
-    // the wave file: one line per decoded sample while saving, each written at once
+    // the wave file: one line per decoded sample while saving, the lines of each received chunk written together
     QFile waveFile;
     bool waveSaving = false;
     uint32_t waveLinesKept = 0;  // lines of the current or last file that reached it

@@ -225,14 +225,13 @@ void otaThread::decodeSample()
     }
     ++decodedSamples;
 
+    // The lines go out together at the end of the received chunk, or before a
+    // batch could outgrow what a pipe takes whole, whatever the next line's length.
+    if (waveSaving && waveLines.size() >= waveBatchBytes)
+        writeWaveLines();
     if (waveSaving) {
-        waveLine.resize(0);
-        appendWaveLine(waveLine, sampleTime, sampleBuffer + 2, listTypes, count);
-        const recordfile::WriteFailure failure = recordfile::writeWhole(waveFile, waveLine);
-        if (failure == recordfile::WriteFailure::none)
-            ++waveLinesKept;
-        else
-            failWaveFile(failure);
+        appendWaveLine(waveLines, sampleTime, sampleBuffer + 2, listTypes, count);
+        ++waveLineCount;
     }
 
     if (!windowFull && ++sampleCount >= windowCapacity)
@@ -262,8 +261,24 @@ bool otaThread::openWaveFile(const QString& name)
     return waveSaving;
 }
 
+void otaThread::writeWaveLines()
+{
+    if (waveLineCount == 0)
+        return;
+    const uint32_t lines = waveLineCount;
+    const recordfile::WriteFailure failure =
+        waveSaving ? recordfile::writeWhole(waveFile, waveLines) : recordfile::WriteFailure::cannotWrite;
+    waveLines.resize(0);
+    waveLineCount = 0;
+    if (failure == recordfile::WriteFailure::none)
+        waveLinesKept += lines;
+    else if (waveSaving)
+        failWaveFile(failure);
+}
+
 void otaThread::closeWaveFile()
 {
+    writeWaveLines();
     waveFile.close();
     waveSaving = false;
 }
