@@ -37,6 +37,24 @@ void extendBin(EnvelopeBin& bin, double key, double value)
 
 }  // namespace
 
+// ---- BinQueue ----
+
+void BinQueue::pop_front()
+{
+    if (++head == store.size()) {
+        clear();
+    } else if (head >= 256 && head * 2 >= store.size()) {
+        store.erase(store.begin(), store.begin() + std::ptrdiff_t(head));
+        head = 0;
+    }
+}
+
+void BinQueue::clear()
+{
+    store.clear();
+    head = 0;
+}
+
 // ---- ChannelEnvelope ----
 
 double ChannelEnvelope::quantizedWidth(double width)
@@ -149,9 +167,8 @@ void ChannelEnvelope::dropBefore(double firstKey)
     if (binList.empty() || binList.front().firstKey >= firstKey)
         return;
     // The oldest bin lost some of its samples: its summary is made again from the ones left.
-    const int64_t index = binList.front().index;
-    binList.pop_front();
-    EnvelopeBin regrouped;
+    EnvelopeBin& oldest = binList.front();
+    const int64_t index = oldest.index;
     bool any = false;
     for (int i = 0; i < points.size() && binOf(points.at(i).key) == index; ++i) {
         ++visited;
@@ -159,13 +176,13 @@ void ChannelEnvelope::dropBefore(double firstKey)
         if (!std::isfinite(p.value))
             continue;
         if (any)
-            extendBin(regrouped, p.key, p.value);
+            extendBin(oldest, p.key, p.value);
         else
-            regrouped = startBin(index, p.key, p.value);
+            oldest = startBin(index, p.key, p.value);
         any = true;
     }
-    if (any)
-        binList.push_front(regrouped);
+    if (!any)
+        binList.pop_front();
 }
 
 int64_t ChannelEnvelope::binOf(double key) const
@@ -224,6 +241,12 @@ void ColumnSpans::coverSegment(double x0, double y0, double x1, double y1)
         coverColumn(first, y0, y1);
         return;
     }
+    if (last == first + 1) {  // the usual join between neighbouring bins: the loop below, without its division
+        const double rise = y1 - y0;
+        coverColumn(first, y0, y0 + 0.5 * rise);
+        coverColumn(last, y0 + 0.5 * rise, y0 + rise);
+        return;
+    }
     // Each column gets the part of the segment between its neighbours' midlines,
     // as a line drawn from column centre to column centre would fill it.
     const double c0 = first + 0.5, c1 = last + 0.5;
@@ -280,13 +303,23 @@ void EnvelopeCanvas::add(const QRect& area, const QColor& color, const ColumnSpa
     layers.append({color.rgba() | 0xFF000000u, &spans});
 }
 
-EnvelopeCanvas::Interval EnvelopeCanvas::fillColumn(int x, QRgb* column, int height)
+void EnvelopeCanvas::fillRun(QRgb* column, int from, int end, QRgb color)
+{
+    if (from >= end)
+        return;
+    std::fill(column + from, column + end, color);
+    const int first = from / 4, last = (end - 1) / 4;
+    std::fill(paintedBlocks.begin() + first, paintedBlocks.begin() + last + 1, uint8_t(1));
+    firstPaintedBlock = std::min(firstPaintedBlock, first);
+    lastPaintedBlock = std::max(lastPaintedBlock, last);
+}
+
+void EnvelopeCanvas::fillColumn(int x, QRgb* column, int height)
 {
     // Topmost channel first; each later (lower) one fills only rows still free.
     Interval* taken = takenRows.data();
     Interval* next = nextRows.data();
     int takenCount = 0;
-    Interval painted{height, -1};
     for (int l = layers.size() - 1; l >= 0; --l) {
         const ColumnSpans& spans = *layers[l].spans;
         if (x >= spans.width() || spans.isEmpty(x))
@@ -298,11 +331,10 @@ EnvelopeCanvas::Interval EnvelopeCanvas::fillColumn(int x, QRgb* column, int hei
         for (int t = 0; t < takenCount && row <= to; ++t) {
             if (taken[t].bottom < row)
                 continue;
-            std::fill(column + row, column + std::max(row, std::min(taken[t].top, to + 1)), color);
+            fillRun(column, row, std::min(taken[t].top, to + 1), color);
             row = std::max(row, taken[t].bottom + 1);
         }
-        if (row <= to)
-            std::fill(column + row, column + to + 1, color);
+        fillRun(column, row, to + 1, color);
         // Keep the taken rows sorted and merged.
         Interval merged{from, to};
         int out = 0;
@@ -325,10 +357,7 @@ EnvelopeCanvas::Interval EnvelopeCanvas::fillColumn(int x, QRgb* column, int hei
             next[out++] = merged;
         std::copy(next, next + out, taken);
         takenCount = out;
-        painted.top = std::min(painted.top, from);
-        painted.bottom = std::max(painted.bottom, to);
     }
-    return painted;
 }
 
 void EnvelopeCanvas::paintOver(QRgb* origin, qsizetype stride)
@@ -338,40 +367,49 @@ void EnvelopeCanvas::paintOver(QRgb* origin, qsizetype stride)
     if (width <= 0 || height <= 0)
         return;  // a plot squeezed to nothing
     // Four columns at a time are filled as contiguous runs in a small column-major
-    // tile that stays in the cache, then turned into rows four by four.
+    // tile that stays in the cache, then turned into rows four by four: only the
+    // blocks of rows where something was painted, each cleared again as it is read.
     const int tileHeight = (height + 3) / 4 * 4;
     tile.assign(size_t(4 * tileHeight), 0);
+    paintedBlocks.assign(size_t(tileHeight / 4), 0);
     takenRows.resize(layers.size() + 1);
     nextRows.resize(layers.size() + 1);
     for (int x0 = 0; x0 < width; x0 += 4) {
         const int columnsHere = std::min(4, width - x0);
-        int top = tileHeight, bottom = -1;
-        for (int c = 0; c < columnsHere; ++c) {
-            const Interval painted = fillColumn(x0 + c, tile.data() + c * tileHeight, height);
-            top = std::min(top, painted.top);
-            bottom = std::max(bottom, painted.bottom);
-        }
-        for (int y = top / 4 * 4; y <= bottom; y += 4) {
+        firstPaintedBlock = tileHeight / 4;
+        lastPaintedBlock = -1;
+        for (int c = 0; c < columnsHere; ++c)
+            fillColumn(x0 + c, tile.data() + c * tileHeight, height);
+        for (int block = firstPaintedBlock; block <= lastPaintedBlock; ++block) {
+            if (!paintedBlocks[size_t(block)])
+                continue;
+            paintedBlocks[size_t(block)] = 0;
+            const int y = block * 4;
+            QRgb* tileBlock = tile.data() + y;
             if (columnsHere == 4 && y + 4 <= height) {
                 Quad rows[4];
-                transposeBlock(tile.data() + y, tileHeight, rows);
+                transposeBlock(tileBlock, tileHeight, rows);
+                for (int c = 0; c < 4; ++c)
+                    std::fill(tileBlock + c * tileHeight, tileBlock + c * tileHeight + 4, QRgb(0));
                 for (int i = 0; i < 4; ++i) {
                     QRgb* out = origin + (y + i) * stride + x0;
-                    Quad under;
-                    std::memcpy(&under, out, sizeof under);
                     const Quad painted = reinterpret_cast<Quad>(rows[i] != 0);
-                    rows[i] = (rows[i] & painted) | (under & ~painted);
+                    if ((painted[0] & painted[1] & painted[2] & painted[3]) != ~0u) {  // else nothing under shows
+                        Quad under;
+                        std::memcpy(&under, out, sizeof under);
+                        rows[i] = (rows[i] & painted) | (under & ~painted);
+                    }
                     std::memcpy(out, &rows[i], sizeof rows[i]);
                 }
             } else {
                 for (int row = y; row < std::min(y + 4, height); ++row)
                     for (int c = 0; c < columnsHere; ++c)
-                        if (const QRgb pixel = tile[size_t(c * tileHeight + row)])
+                        if (QRgb& pixel = tile[size_t(c * tileHeight + row)]) {
                             origin[row * stride + x0 + c] = pixel;
+                            pixel = 0;
+                        }
             }
         }
-        for (int c = 0; c < columnsHere && bottom >= 0; ++c)
-            std::fill(tile.data() + c * tileHeight + top, tile.data() + c * tileHeight + bottom + 1, QRgb(0));
     }
 }
 

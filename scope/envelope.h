@@ -19,6 +19,26 @@ struct EnvelopeBin {
     double first = 0, last = 0, min = 0, max = 0;
 };
 
+// The bins of a window, oldest first, in one contiguous block: a replot walks
+// them all, and a block of memory is read ahead where linked blocks are not.
+class BinQueue {
+public:
+    const EnvelopeBin* begin() const { return store.data() + head; }
+    const EnvelopeBin* end() const { return store.data() + store.size(); }
+    size_t size() const { return store.size() - head; }
+    bool empty() const { return size() == 0; }
+    const EnvelopeBin& operator[](size_t i) const { return store[head + i]; }
+    EnvelopeBin& front() { return store[head]; }
+    EnvelopeBin& back() { return store.back(); }
+    void push_back(const EnvelopeBin& bin) { store.push_back(bin); }
+    void pop_front();
+    void clear();
+
+private:
+    std::vector<EnvelopeBin> store;
+    size_t head = 0;  // bins before it were dropped; removed in one go once they are half the store
+};
+
 // One channel's window and its incremental summaries. The summaries hold
 // while the keys increase strictly and are finite; otherwise `ordered()` is
 // false and callers fall back to the points themselves.
@@ -32,7 +52,7 @@ public:
     // Bins of this width in keys; a different width regroups every sample.
     void setBinWidth(double width);
     double binWidth() const { return width; }
-    const std::deque<EnvelopeBin>& bins() const { return binList; }
+    const BinQueue& bins() const { return binList; }
 
     bool ordered() const { return isOrdered; }
     // Smallest and largest finite value of the window; false when it has none.
@@ -55,7 +75,7 @@ private:
     int64_t binOf(double key) const;
 
     QVector<QCPGraphData> points;
-    std::deque<EnvelopeBin> binList;
+    BinQueue binList;
     std::deque<Extreme> minima, maxima;  // increasing and decreasing values, oldest first
     double width = 0;
     double lastKey = -std::numeric_limits<double>::infinity();
@@ -103,8 +123,10 @@ private:
     struct Interval {
         int top, bottom;
     };
-    // Column x of the plot area into `column`, each pixel the topmost channel's; the rows painted.
-    Interval fillColumn(int x, QRgb* column, int height);
+    // Column x of the plot area into `column`, each pixel the topmost channel's,
+    // marking the blocks of four rows painted.
+    void fillColumn(int x, QRgb* column, int height);
+    void fillRun(QRgb* column, int from, int end, QRgb color);
     // The channels' pixels over the image whose area's top-left pixel is `origin`; others are left as they are.
     void paintOver(QRgb* origin, qsizetype stride);
     struct Layer {
@@ -115,5 +137,7 @@ private:
     QImage image;
     QVector<Layer> layers;
     std::vector<QRgb> tile;  // four columns, each contiguous, where the spans are filled
+    std::vector<uint8_t> paintedBlocks;  // per four rows of the tile: anything painted there
+    int firstPaintedBlock = 0, lastPaintedBlock = -1;
     QVector<Interval> takenRows, nextRows;
 };

@@ -83,16 +83,16 @@ void EnvelopeGraph::draw(QCPPainter* painter)
     }
 
     // The bins in view and one beyond each side, whose joins cross into it.
-    const std::deque<EnvelopeBin>& bins = envelope.bins();
+    const BinQueue& bins = envelope.bins();
     const double lowIndex = std::floor(range.lower / width);
     const double highIndex = std::floor(range.upper / width);
-    auto from = std::lower_bound(bins.cbegin(), bins.cend(), lowIndex,
+    auto from = std::lower_bound(bins.begin(), bins.end(), lowIndex,
                                  [](const EnvelopeBin& bin, double index) { return double(bin.index) < index; });
-    auto to = std::upper_bound(bins.cbegin(), bins.cend(), highIndex,
+    auto to = std::upper_bound(bins.begin(), bins.end(), highIndex,
                                [](double index, const EnvelopeBin& bin) { return index < double(bin.index); });
-    if (from != bins.cbegin())
+    if (from != bins.begin())
         --from;
-    if (to != bins.cend())
+    if (to != bins.end())
         ++to;
 
     spans.reset(area.width(), area.height());
