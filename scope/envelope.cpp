@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -210,7 +209,7 @@ void ColumnSpans::reset(int width, int height)
     rows = height;
 }
 
-void ColumnSpans::coverColumn(int column, double y0, double y1)
+inline void ColumnSpans::coverColumn(int column, double y0, double y1)
 {
     if (column < 0 || column >= int(tops.size()) || rows <= 0)
         return;
@@ -224,12 +223,12 @@ void ColumnSpans::coverColumn(int column, double y0, double y1)
     bottoms[column] = std::max(bottoms[column], to);
 }
 
-void ColumnSpans::cover(double x, double y0, double y1)
+inline void ColumnSpans::cover(double x, double y0, double y1)
 {
     coverColumn(pixelIndex(x), y0, y1);
 }
 
-void ColumnSpans::coverSegment(double x0, double y0, double x1, double y1)
+inline void ColumnSpans::coverSegment(double x0, double y0, double x1, double y1)
 {
     if (x1 < x0) {
         std::swap(x0, x1);
@@ -260,31 +259,41 @@ void ColumnSpans::coverSegment(double x0, double y0, double x1, double y1)
     }
 }
 
-// ---- EnvelopeCanvas ----
+// ---- SpanPen ----
 
-namespace {
-
-typedef uint32_t Quad __attribute__((vector_size(16)));
-
-// Four columns of four rows each (column-major) as four rows of four columns.
-void transposeBlock(const QRgb* column, qsizetype columnStride, Quad rows[4])
+inline void SpanPen::joinTo(double x, double y)
 {
-    Quad a, b, c, d;
-    std::memcpy(&a, column, sizeof a);
-    std::memcpy(&b, column + columnStride, sizeof b);
-    std::memcpy(&c, column + 2 * columnStride, sizeof c);
-    std::memcpy(&d, column + 3 * columnStride, sizeof d);
-    const Quad ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
-    const Quad ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
-    const Quad cd01 = __builtin_shufflevector(c, d, 0, 4, 1, 5);
-    const Quad cd23 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
-    rows[0] = __builtin_shufflevector(ab01, cd01, 0, 1, 4, 5);
-    rows[1] = __builtin_shufflevector(ab01, cd01, 2, 3, 6, 7);
-    rows[2] = __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5);
-    rows[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
+    if (joined)
+        spans.coverSegment(penX, penY, x, y);
+    else
+        spans.cover(x, y, y);
+    penX = x;
+    penY = y;
+    joined = true;
 }
 
-}  // namespace
+void SpanPen::lineTo(double key, double value)
+{
+    joinTo(map.x(key), map.y(value));
+}
+
+void SpanPen::traceBins(const EnvelopeBin* bin, const EnvelopeBin* end)
+{
+    for (; bin != end; ++bin) {
+        const double firstX = map.x(bin->firstKey), lastX = map.x(bin->lastKey);
+        joinTo(firstX, map.y(bin->first));
+        spans.cover(map.x((bin->firstKey + bin->lastKey) / 2), map.y(bin->min), map.y(bin->max));
+        const double lastY = map.y(bin->last);
+        if (std::floor(firstX) == std::floor(lastX)) {
+            penX = lastX;  // within one column the span covers the join
+            penY = lastY;
+        } else {
+            joinTo(lastX, lastY);
+        }
+    }
+}
+
+// ---- EnvelopeCanvas ----
 
 void EnvelopeCanvas::begin(const QRect& area)
 {
@@ -303,20 +312,14 @@ void EnvelopeCanvas::add(const QRect& area, const QColor& color, const ColumnSpa
     layers.append({color.rgba() | 0xFF000000u, &spans});
 }
 
-void EnvelopeCanvas::fillRun(QRgb* column, int from, int end, QRgb color)
-{
-    if (from >= end)
-        return;
-    std::fill(column + from, column + end, color);
-    const int first = from / 4, last = (end - 1) / 4;
-    std::fill(paintedBlocks.begin() + first, paintedBlocks.begin() + last + 1, uint8_t(1));
-    firstPaintedBlock = std::min(firstPaintedBlock, first);
-    lastPaintedBlock = std::max(lastPaintedBlock, last);
-}
-
-void EnvelopeCanvas::fillColumn(int x, QRgb* column, int height)
+void EnvelopeCanvas::fillColumn(int x, QRgb* column, qsizetype stride, int height)
 {
     // Topmost channel first; each later (lower) one fills only rows still free.
+    // Straight into the image: four bytes a row, and nothing where no channel is.
+    const auto fill = [column, stride](int from, int end, QRgb color) {
+        for (QRgb* pixel = column + from * stride; from < end; ++from, pixel += stride)
+            *pixel = color;
+    };
     Interval* taken = takenRows.data();
     Interval* next = nextRows.data();
     int takenCount = 0;
@@ -331,10 +334,10 @@ void EnvelopeCanvas::fillColumn(int x, QRgb* column, int height)
         for (int t = 0; t < takenCount && row <= to; ++t) {
             if (taken[t].bottom < row)
                 continue;
-            fillRun(column, row, std::min(taken[t].top, to + 1), color);
+            fill(row, std::min(taken[t].top, to + 1), color);
             row = std::max(row, taken[t].bottom + 1);
         }
-        fillRun(column, row, to + 1, color);
+        fill(row, to + 1, color);
         // Keep the taken rows sorted and merged.
         Interval merged{from, to};
         int out = 0;
@@ -366,51 +369,10 @@ void EnvelopeCanvas::paintOver(QRgb* origin, qsizetype stride)
     const int height = plotArea.height();
     if (width <= 0 || height <= 0)
         return;  // a plot squeezed to nothing
-    // Four columns at a time are filled as contiguous runs in a small column-major
-    // tile that stays in the cache, then turned into rows four by four: only the
-    // blocks of rows where something was painted, each cleared again as it is read.
-    const int tileHeight = (height + 3) / 4 * 4;
-    tile.assign(size_t(4 * tileHeight), 0);
-    paintedBlocks.assign(size_t(tileHeight / 4), 0);
     takenRows.resize(layers.size() + 1);
     nextRows.resize(layers.size() + 1);
-    for (int x0 = 0; x0 < width; x0 += 4) {
-        const int columnsHere = std::min(4, width - x0);
-        firstPaintedBlock = tileHeight / 4;
-        lastPaintedBlock = -1;
-        for (int c = 0; c < columnsHere; ++c)
-            fillColumn(x0 + c, tile.data() + c * tileHeight, height);
-        for (int block = firstPaintedBlock; block <= lastPaintedBlock; ++block) {
-            if (!paintedBlocks[size_t(block)])
-                continue;
-            paintedBlocks[size_t(block)] = 0;
-            const int y = block * 4;
-            QRgb* tileBlock = tile.data() + y;
-            if (columnsHere == 4 && y + 4 <= height) {
-                Quad rows[4];
-                transposeBlock(tileBlock, tileHeight, rows);
-                for (int c = 0; c < 4; ++c)
-                    std::fill(tileBlock + c * tileHeight, tileBlock + c * tileHeight + 4, QRgb(0));
-                for (int i = 0; i < 4; ++i) {
-                    QRgb* out = origin + (y + i) * stride + x0;
-                    const Quad painted = reinterpret_cast<Quad>(rows[i] != 0);
-                    if ((painted[0] & painted[1] & painted[2] & painted[3]) != ~0u) {  // else nothing under shows
-                        Quad under;
-                        std::memcpy(&under, out, sizeof under);
-                        rows[i] = (rows[i] & painted) | (under & ~painted);
-                    }
-                    std::memcpy(out, &rows[i], sizeof rows[i]);
-                }
-            } else {
-                for (int row = y; row < std::min(y + 4, height); ++row)
-                    for (int c = 0; c < columnsHere; ++c)
-                        if (QRgb& pixel = tile[size_t(c * tileHeight + row)]) {
-                            origin[row * stride + x0 + c] = pixel;
-                            pixel = 0;
-                        }
-            }
-        }
-    }
+    for (int x = 0; x < width; ++x)
+        fillColumn(x, origin + x, stride, height);
 }
 
 const QImage& EnvelopeCanvas::compose()

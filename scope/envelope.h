@@ -104,6 +104,31 @@ private:
     int rows = 0;
 };
 
+// How a plot maps keys and values to pixels of its area, both axes linear:
+// one slope each, without a call per point.
+struct PixelMap {
+    double keyLower = 0, x0 = 0, xSlope = 1;
+    double valueLower = 0, y0 = 0, ySlope = 1;
+    double x(double key) const { return x0 + (key - keyLower) * xSlope; }
+    double y(double value) const { return y0 + (value - valueLower) * ySlope; }
+};
+
+// A polyline traced into column spans, sample by sample or whole bins at a time.
+class SpanPen {
+public:
+    SpanPen(ColumnSpans& spans, const PixelMap& map) : spans(spans), map(map) {}
+    void lineTo(double key, double value);
+    // Each bin: the join to its first sample, the span of its values, then its last sample.
+    void traceBins(const EnvelopeBin* bin, const EnvelopeBin* end);
+
+private:
+    void joinTo(double x, double y);
+    ColumnSpans& spans;
+    const PixelMap map;
+    bool joined = false;
+    double penX = 0, penY = 0;
+};
+
 // Channels' spans painted into one image, later channels over earlier ones.
 class EnvelopeCanvas {
 public:
@@ -123,10 +148,8 @@ private:
     struct Interval {
         int top, bottom;
     };
-    // Column x of the plot area into `column`, each pixel the topmost channel's,
-    // marking the blocks of four rows painted.
-    void fillColumn(int x, QRgb* column, int height);
-    void fillRun(QRgb* column, int from, int end, QRgb color);
+    // Column x of the plot area, from its top pixel `column` on, each pixel the topmost channel's.
+    void fillColumn(int x, QRgb* column, qsizetype stride, int height);
     // The channels' pixels over the image whose area's top-left pixel is `origin`; others are left as they are.
     void paintOver(QRgb* origin, qsizetype stride);
     struct Layer {
@@ -136,8 +159,5 @@ private:
     QRect plotArea;
     QImage image;
     QVector<Layer> layers;
-    std::vector<QRgb> tile;  // four columns, each contiguous, where the spans are filled
-    std::vector<uint8_t> paintedBlocks;  // per four rows of the tile: anything painted there
-    int firstPaintedBlock = 0, lastPaintedBlock = -1;
     QVector<Interval> takenRows, nextRows;
 };

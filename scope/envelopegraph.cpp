@@ -98,48 +98,31 @@ void EnvelopeGraph::draw(QCPPainter* painter)
     spans.reset(area.width(), area.height());
     const double left = area.left();
     const double top = area.top();
-    // Both axes are linear: each maps by one slope, without a call per point.
     const QCPRange values = valueAxis->range();
-    const double x0 = keyAxis->coordToPixel(range.lower) - left;
-    const double xSlope = (keyAxis->coordToPixel(range.upper) - left - x0) / range.size();
-    const double y0 = valueAxis->coordToPixel(values.lower) - top;
-    const double ySlope = (valueAxis->coordToPixel(values.upper) - top - y0) / values.size();
-    const auto x = [&](double key) { return x0 + (key - range.lower) * xSlope; };
-    const auto y = [&](double value) { return y0 + (value - values.lower) * ySlope; };
-    bool joined = false;
-    double penX = 0, penY = 0;
-    const auto moveTo = [&](double px, double py) {
-        penX = px;
-        penY = py;
-    };
-    const auto joinTo = [&](double px, double py) {
-        if (joined)
-            spans.coverSegment(penX, penY, px, py);
-        else
-            spans.cover(px, py, py);
-        moveTo(px, py);
-        joined = true;
-    };
+    PixelMap map;
+    map.keyLower = range.lower;
+    map.x0 = keyAxis->coordToPixel(range.lower) - left;
+    map.xSlope = (keyAxis->coordToPixel(range.upper) - left - map.x0) / range.size();
+    map.valueLower = values.lower;
+    map.y0 = valueAxis->coordToPixel(values.lower) - top;
+    map.ySlope = (valueAxis->coordToPixel(values.upper) - top - map.y0) / values.size();
+    SpanPen pen(spans, map);
     const QVector<QCPGraphData>& points = envelope.window();
-    for (auto bin = from; bin != to; ++bin) {
-        if (bin->firstKey < range.lower || bin->lastKey > range.upper) {
-            // A bin across the edge of the view: its samples one by one, so the
-            // part outside is clipped as the polyline's is.
-            auto p = std::lower_bound(points.cbegin(), points.cend(), bin->firstKey,
-                                      [](const QCPGraphData& q, double key) { return q.key < key; });
-            for (; p != points.cend() && p->key <= bin->lastKey; ++p)
-                if (std::isfinite(p->value))
-                    joinTo(x(p->key), y(p->value));
+    const EnvelopeBin* whole = from;  // the bins from here on lie wholly in view
+    for (const EnvelopeBin* bin = from; bin != to; ++bin) {
+        if (bin->firstKey >= range.lower && bin->lastKey <= range.upper)
             continue;
-        }
-        const double firstX = x(bin->firstKey), lastX = x(bin->lastKey);
-        joinTo(firstX, y(bin->first));
-        spans.cover(x((bin->firstKey + bin->lastKey) / 2), y(bin->min), y(bin->max));
-        if (std::floor(firstX) == std::floor(lastX))
-            moveTo(lastX, y(bin->last));  // within one column the span covers the join
-        else
-            joinTo(lastX, y(bin->last));
+        pen.traceBins(whole, bin);
+        whole = bin + 1;
+        // A bin across the edge of the view: its samples one by one, so the
+        // part outside is clipped as the polyline's is.
+        auto p = std::lower_bound(points.cbegin(), points.cend(), bin->firstKey,
+                                  [](const QCPGraphData& q, double key) { return q.key < key; });
+        for (; p != points.cend() && p->key <= bin->lastKey; ++p)
+            if (std::isfinite(p->value))
+                pen.lineTo(p->key, p->value);
     }
+    pen.traceBins(whole, to);
     canvas->add(area, mPen.color(), spans);
     envelopeDrawn = true;
 }
