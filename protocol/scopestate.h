@@ -19,14 +19,17 @@ public:
     void append(double key, double value);
     uint32_t size() const { return count; }
     uint32_t capacity() const { return uint32_t(ring.size()); }
-    // The points oldest first into `points`: in place when nothing else shares
-    // it and its size fits, else into a fresh vector.
-    void copyTo(QVector<QCPGraphData>& points) const;
+    // The points oldest first into `points`, whose first point was the `start`-th
+    // ever appended (updated to the new first). A vector nothing else shares, still
+    // a full earlier window, only moves up and takes the newest points; any other
+    // is filled afresh.
+    void copyTo(QVector<QCPGraphData>& points, uint64_t& start) const;
 
 private:
     QVector<QCPGraphData> ring;
     uint32_t head = 0;   // index of the oldest point
     uint32_t count = 0;
+    uint64_t appended = 0;  // points appended since the reset
 };
 
 struct ScopeState {
@@ -62,6 +65,8 @@ struct ScopeState {
     SampleWindow sampleWindows[8];
     QVector<QCPGraphData> sampleVectors[8];  // the windows as handed to the plot at each emission
     QVector<QCPGraphData> spareVectors[8];   // the ones handed over before, refilled once the plot lets go
+    uint64_t sampleVectorStarts[8] = {};     // the number of samples before each one's first
+    uint64_t spareVectorStarts[8] = {};
     uint32_t emitEvery = 1;
     uint32_t emitCounter = 0;
     uint32_t windowCapacity = 0;

@@ -4,6 +4,7 @@
 // per-channel windows and the wave file.
 
 #include <algorithm>
+#include <cstring>
 #include <qcustomplot.h>
 
 #include "protocol/framecodec.h"
@@ -27,6 +28,7 @@ void SampleWindow::reset(uint32_t capacity)
     ring = QVector<QCPGraphData>(int(capacity));
     head = 0;
     count = 0;
+    appended = 0;
 }
 
 void SampleWindow::append(double key, double value)
@@ -38,24 +40,37 @@ void SampleWindow::append(double key, double value)
     if (slot >= cap)
         slot -= cap;
     ring.data()[slot] = QCPGraphData(key, value);
+    ++appended;
     if (count < cap)
         ++count;
     else if (++head == cap)
         head = 0;
 }
 
-void SampleWindow::copyTo(QVector<QCPGraphData>& points) const
+void SampleWindow::copyTo(QVector<QCPGraphData>& points, uint64_t& start) const
 {
-    // Refilling a vector the plot no longer holds spares an allocation and
-    // its page faults; a fill value spares constructing each point out of line.
-    if (!points.isDetached() || points.size() != int(count))
-        points = QVector<QCPGraphData>(static_cast<int>(count), QCPGraphData(0, 0));
     const uint32_t cap = capacity();
-    const uint32_t first = std::min(count, cap - head);
-    const QCPGraphData* from = ring.constData();
+    const uint64_t first = appended - count;
+    // Refilling a vector the plot no longer holds spares an allocation and its page
+    // faults; moving its points up in place spares reading the ring as well.
+    uint32_t kept = 0;
+    if (points.isDetached() && points.size() == int(count) && start <= first && first - start < count)
+        kept = count - uint32_t(first - start);
+    else if (!points.isDetached() || points.size() != int(count))
+        points = QVector<QCPGraphData>(static_cast<int>(count), QCPGraphData(0, 0));
     QCPGraphData* to = points.data();
-    std::copy(from + head, from + head + first, to);
-    std::copy(from, from + (count - first), to + first);
+    if (kept > 0)
+        std::memmove(to, to + (count - kept), kept * sizeof(QCPGraphData));
+    // the ring's points from index `kept` of the window on
+    uint32_t from = head + kept;
+    if (from >= cap)
+        from -= cap;
+    const uint32_t rest = count - kept;
+    const uint32_t beforeWrap = std::min(rest, cap - from);
+    const QCPGraphData* ringPoints = ring.constData();
+    std::copy(ringPoints + from, ringPoints + from + beforeWrap, to + kept);
+    std::copy(ringPoints, ringPoints + (rest - beforeWrap), to + kept + beforeWrap);
+    start = first;
 }
 
 void otaThread::executeScope(unsigned code, CanFrame& frame)
@@ -191,6 +206,7 @@ void otaThread::completeConfiguration()
     for (int c = 0; c < 8; ++c) {
         sampleVectors[c] = QVector<QCPGraphData>();
         spareVectors[c] = QVector<QCPGraphData>();
+        sampleVectorStarts[c] = spareVectorStarts[c] = 0;
         sampleWindows[c].reset(0);
     }
     for (int i = 0; i < scopeChannelCount && i < 8; ++i)
@@ -249,7 +265,8 @@ void otaThread::materializeWindows()
     for (int i = 0; i < scopeChannelCount && i < 8; ++i) {
         const int c = scopeChannels[i] & 7;
         sampleVectors[c].swap(spareVectors[c]);
-        sampleWindows[c].copyTo(sampleVectors[c]);
+        std::swap(sampleVectorStarts[c], spareVectorStarts[c]);
+        sampleWindows[c].copyTo(sampleVectors[c], sampleVectorStarts[c]);
     }
 }
 

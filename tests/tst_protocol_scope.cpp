@@ -137,6 +137,8 @@ private slots:
     void sampleValues_data();
     void sampleValues();
     void decodingIntoWindows();
+    void handedWindows_data();
+    void handedWindows();
     void incompleteSamplesDropped();
     void sampleError();
     void waveLines_data();
@@ -486,6 +488,46 @@ void ScopeProtocolTest::decodingIntoWindows()
     worker.materializeWindows();
     QVERIFY(worker.sampleVectors[0].isEmpty());
     QVERIFY(!worker.windowFull);
+}
+
+void ScopeProtocolTest::handedWindows_data()
+{
+    QTest::addColumn<int>("every");        // points appended between two hand-overs
+    QTest::addColumn<bool>("plotHolds");   // the plot keeps every window it was handed
+    QTest::newRow("each point, let go") << 1 << false;
+    QTest::newRow("seven points, let go") << 7 << false;
+    QTest::newRow("seven points, held") << 7 << true;
+    QTest::newRow("more than a window, let go") << 60 << false;
+}
+
+// Two vectors handed over in turn, as the worker does: each holds exactly the
+// newest points, whether it was moved up in place or filled afresh.
+void ScopeProtocolTest::handedWindows()
+{
+    QFETCH(int, every);
+    QFETCH(bool, plotHolds);
+    SampleWindow window;
+    window.reset(50);
+    QVector<QCPGraphData> vectors[2];
+    uint64_t starts[2] = {};
+    QList<QVector<QCPGraphData>> held;
+    for (int n = 0, turn = 0; n < 400; ++n) {
+        window.append(n, 2.0 * n);
+        if (n % every != every - 1)
+            continue;
+        QVector<QCPGraphData>& handed = vectors[turn];
+        turn ^= 1;
+        window.copyTo(handed, starts[turn ^ 1]);
+        const int count = std::min(n + 1, 50);
+        QCOMPARE(handed.size(), count);
+        for (int i = 0; i < count; ++i) {
+            const int expected = n + 1 - count + i;
+            QVERIFY2(handed[i].key == expected && handed[i].value == 2.0 * expected,
+                     qPrintable(QStringLiteral("point %1 after %2").arg(i).arg(n)));
+        }
+        if (plotHolds)
+            held.append(handed);
+    }
 }
 
 void ScopeProtocolTest::incompleteSamplesDropped()
