@@ -272,6 +272,7 @@ void otaThread::materializeWindows()
 
 bool otaThread::openWaveFile(const QString& name)
 {
+    writeWaveLines();  // lines still waiting belong to the file open before
     waveLinesKept = 0;
     waveFailure = recordfile::WriteFailure::none;
     waveSaving = recordfile::openForAppend(waveFile, name);
