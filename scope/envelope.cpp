@@ -223,12 +223,12 @@ inline void ColumnSpans::coverColumn(int column, double y0, double y1)
     bottoms[column] = std::max(bottoms[column], to);
 }
 
-inline void ColumnSpans::cover(double x, double y0, double y1)
+void ColumnSpans::cover(double x, double y0, double y1)
 {
     coverColumn(pixelIndex(x), y0, y1);
 }
 
-inline void ColumnSpans::coverSegment(double x0, double y0, double x1, double y1)
+void ColumnSpans::coverSegment(double x0, double y0, double x1, double y1)
 {
     if (x1 < x0) {
         std::swap(x0, x1);
