@@ -281,16 +281,19 @@ bool otaThread::openWaveFile(const QString& name)
 
 void otaThread::writeWaveLines()
 {
-    if (waveLineCount == 0)
-        return;
     const uint32_t lines = waveLineCount;
-    const recordfile::WriteFailure failure =
-        waveSaving ? recordfile::writeWhole(waveFile, waveLines) : recordfile::WriteFailure::cannotWrite;
-    waveLines.resize(0);
+    if (lines == 0)
+        return;
     waveLineCount = 0;
+    if (!waveSaving) {  // saving was switched off under them: there is no file to take them
+        waveLines.resize(0);
+        return;
+    }
+    const recordfile::WriteFailure failure = recordfile::writeWhole(waveFile, waveLines);
+    waveLines.resize(0);
     if (failure == recordfile::WriteFailure::none)
         waveLinesKept += lines;
-    else if (waveSaving)
+    else
         failWaveFile(failure);
 }
 

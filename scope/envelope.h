@@ -20,7 +20,7 @@ struct EnvelopeBin {
 };
 
 // The bins of a window, oldest first, in one contiguous block: a replot walks
-// them all, and a block of memory is read ahead where linked blocks are not.
+// them all, and the processor reads one block ahead where a deque's many small ones it does not.
 class BinQueue {
 public:
     const EnvelopeBin* begin() const { return store.data() + head; }
