@@ -53,11 +53,12 @@ void SampleWindow::copyTo(QVector<QCPGraphData>& points, uint64_t& start) const
     const uint64_t first = appended - count;
     // Refilling a vector the plot no longer holds spares an allocation and its page
     // faults; moving its points up in place spares reading the ring as well.
+    const bool reusable = points.isDetached() && points.size() == int(count);
     uint32_t kept = 0;
-    if (points.isDetached() && points.size() == int(count) && start <= first && first - start < count)
-        kept = count - uint32_t(first - start);
-    else if (!points.isDetached() || points.size() != int(count))
+    if (!reusable)
         points = QVector<QCPGraphData>(static_cast<int>(count), QCPGraphData(0, 0));
+    else if (start <= first && first - start < count)
+        kept = count - uint32_t(first - start);
     QCPGraphData* to = points.data();
     if (kept > 0)
         std::memmove(to, to + (count - kept), kept * sizeof(QCPGraphData));

@@ -298,8 +298,6 @@ void SpanPen::traceBins(const EnvelopeBin* bin, const EnvelopeBin* end)
 void EnvelopeCanvas::begin(const QRect& area)
 {
     layers.clear();
-    if (area.size() != plotArea.size() || image.isNull())
-        image = QImage(area.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
     plotArea = area;
 }
 
@@ -377,6 +375,10 @@ void EnvelopeCanvas::paintOver(QRgb* origin, qsizetype stride)
 
 const QImage& EnvelopeCanvas::compose()
 {
+    // Only exports compose an image of their own: the screen's replots paint onto the plot's.
+    const QSize size = plotArea.size().expandedTo(QSize(1, 1));
+    if (image.size() != size)
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     paintOver(reinterpret_cast<QRgb*>(image.bits()), image.bytesPerLine() / 4);
     return image;

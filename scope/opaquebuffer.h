@@ -14,8 +14,6 @@ public:
     // The colour asked for is the transparent of a buffer stacked over others; this one is the bottom.
     void clear(const QColor& ignored) override;
 
-    const QImage& image() const { return picture; }
-
 protected:
     void reallocateBuffer() override;
 
